@@ -1,0 +1,43 @@
+// The resolution changer: start-up, the main procedure, the game's configuration file
+// and the main form with its handlers.
+#pragma once
+
+#include "formlayer/formlayer.h"
+
+enum FormControlId : int {
+  ID_WIDTH_BOX = 100,
+  ID_HEIGHT_BOX = 101,
+  ID_SAVE_BUTTON = 102,
+  ID_RUN_BUTTON = 103,
+  ID_X_LABEL = 104,
+};
+
+// ---- Game configuration file ---------------------------------------------------------
+
+inline constexpr char CONFIG_FILE_NAME[] = "Data\\GAME.CFG";
+inline constexpr ObjectNumber CONFIG_FILE_NUMBER = 333;
+inline constexpr LONG WIDTH_OFFSET = 8;
+inline constexpr LONG HEIGHT_OFFSET = 10;
+
+// The stored value, sign-extended from 16 bits; 0 when nothing was read. Never creates
+// the file.
+INT32 read_width();
+INT32 read_height();
+// Stores the low 16 bits of each value; returns 1 when both words were written, else 0.
+int write_resolution(INT32 width, INT32 height);
+
+// ---- Start-up and the main procedure -------------------------------------------------
+
+inline constexpr char GAME_EXECUTABLE[] = "quar.exe";
+
+[[noreturn]] void startup(HINSTANCE module);
+INT_PTR main_procedure();
+INT_PTR fill_resolution_fields();
+[[noreturn]] void end_program();
+
+// ---- The main form -------------------------------------------------------------------
+
+LRESULT on_save_click(HWND window, INT_PTR control_id);
+LRESULT on_run_click(HWND window, INT_PTR control_id);
+INT_PTR launch_game();
+LRESULT form_callback(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

@@ -1,0 +1,23 @@
+#include "app/app.h"
+
+// Reading opens an existing file only, so that looking at the resolution never creates one.
+static INT32 read_config_word(LONG offset) {
+  open_file(CONFIG_FILE_NUMBER, CONFIG_FILE_NAME, FILE_MODE_READ);
+  file_seek(offset);
+  const INT32 value = read_word();
+  close_file(CONFIG_FILE_NUMBER);
+  return value;
+}
+
+INT32 read_width() { return read_config_word(WIDTH_OFFSET); }
+
+INT32 read_height() { return read_config_word(HEIGHT_OFFSET); }
+
+int write_resolution(INT32 width, INT32 height) {
+  if (!open_file(CONFIG_FILE_NUMBER, CONFIG_FILE_NAME, FILE_MODE_READ_WRITE)) return 0;
+  int written = 0;
+  if (file_seek(WIDTH_OFFSET) == WIDTH_OFFSET) written += write_word(width);
+  if (file_seek(HEIGHT_OFFSET) == HEIGHT_OFFSET) written += write_word(height);
+  close_file(CONFIG_FILE_NUMBER);
+  return written == 4 ? 1 : 0;
+}

@@ -1,0 +1,88 @@
+// Form event layer: forms opened by name with twips geometry, handlers and colours bound
+// to windows as window properties, and the thread hook that dispatches to them.
+#pragma once
+
+#include "gui/gui.h"
+
+// ---- Handler kinds -------------------------------------------------------------------
+
+using CommandHandler = LRESULT (*)(HWND window, INT_PTR control_id);
+using NotifyHandler = LRESULT (*)(HWND window, INT_PTR control_id, NMHDR* header);
+using FocusHandler = LRESULT (*)(HWND window, INT_PTR id, WPARAM other_window);
+using ScrollHandler = LRESULT (*)(HWND parent, INT_PTR control_id, int scroll_code, int position,
+                                  HWND control);
+using FormCallback = LRESULT (*)(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+// The handler kind each dispatched message calls; no other message is dispatched.
+template <UINT Message>
+struct HandlerKind;
+template <>
+struct HandlerKind<WM_COMMAND> {
+  using type = CommandHandler;
+};
+template <>
+struct HandlerKind<WM_NOTIFY> {
+  using type = NotifyHandler;
+};
+template <>
+struct HandlerKind<WM_SETFOCUS> {
+  using type = FocusHandler;
+};
+template <>
+struct HandlerKind<WM_KILLFOCUS> {
+  using type = FocusHandler;
+};
+template <>
+struct HandlerKind<WM_HSCROLL> {
+  using type = ScrollHandler;
+};
+template <>
+struct HandlerKind<WM_VSCROLL> {
+  using type = ScrollHandler;
+};
+
+// ---- Property bindings ---------------------------------------------------------------
+
+inline constexpr int COLOUR_NONE = -1;
+
+INT_PTR bind_control_id(HWND window, HWND control, INT_PTR id, int background, int text_colour);
+// Stores (or, for a null handler, removes) the handler for (message, code) on window.
+// Returns 1 when window exists, else 0. Use bind_handler to have the kind checked.
+int bind_event_handler(HWND window, int message, int code, void* handler);
+
+template <UINT Message>
+int bind_handler(HWND window, int code, typename HandlerKind<Message>::type handler) {
+  return bind_event_handler(window, static_cast<int>(Message), code,
+                            reinterpret_cast<void*>(handler));
+}
+
+INT_PTR get_control_id(HWND window);
+BOOL CALLBACK cleanup_property_proc(HWND window, LPCSTR name, HANDLE data);
+
+// ---- Interception hook ---------------------------------------------------------------
+
+extern HHOOK hook_handle;
+extern bool hook_removal_requested;
+
+void install_interception_hook();
+void request_hook_removal();
+LRESULT CALLBACK interception_hook(int code, WPARAM wParam, LPARAM lParam);
+LRESULT CALLBACK one_shot_subclass_proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+// ---- Colours -------------------------------------------------------------------------
+
+int set_control_colours(HWND window, INT_PTR id, int background, int text_colour);
+
+// ---- Forms ---------------------------------------------------------------------------
+
+inline constexpr int TWIPS_PER_INCH = 1440;
+
+HWND load_form(const char* name, FormCallback callback);
+HWND open_form_window(const char* name, HWND parent, int as_child, FormCallback callback);
+// Twips to pixels at the given dots per inch, with the rounding of the screen conversions.
+int twips_to_pixels(int twips, int dots_per_inch);
+int twips_to_pixels_x(int twips);
+int twips_to_pixels_y(int twips);
+
+// Creates a form's controls once its window exists; the application supplies it.
+INT_PTR create_form_controls(HWND window, const char* form_name);

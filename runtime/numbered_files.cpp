@@ -1,0 +1,76 @@
+#include "runtime/runtime.h"
+
+NumberedRegistry<FileRecord> file_registry;
+HANDLE current_file;
+
+struct FileModeParameters {
+  DWORD access;
+  DWORD share;
+  DWORD disposition;
+};
+
+// Indexed by mode; slot 0 is not a mode.
+static constexpr FileModeParameters FILE_MODES[] = {
+    {0, 0, 0},
+    {GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING},
+    {GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, OPEN_ALWAYS},
+    {GENERIC_WRITE, FILE_SHARE_READ, CREATE_ALWAYS},
+    {GENERIC_READ | GENERIC_WRITE, 0, OPEN_EXISTING},
+};
+
+void init_files() {
+  registry_init(file_registry, FILE_REGISTRY_SETTINGS);
+  current_file = nullptr;
+}
+
+INT_PTR open_file(ObjectNumber number, const char* name, int mode) {
+  current_file = nullptr;
+  if (mode < FILE_MODE_READ || mode > FILE_MODE_EXCLUSIVE || !name) return 0;
+  const FileModeParameters& parameters = FILE_MODES[mode];
+  HANDLE handle = CreateFileA(name, parameters.access, parameters.share, nullptr,
+                              parameters.disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) return 0;
+  FileRecord* record = claim_record(file_registry, number);
+  if (!record) {
+    CloseHandle(handle);
+    return 0;
+  }
+  if (number != ANY_NUMBER) close_file(number);
+  record->handle = handle;
+  current_file = handle;
+  return number == ANY_NUMBER ? dynamic_number(record) : reinterpret_cast<INT_PTR>(handle);
+}
+
+void close_file(ObjectNumber number) {
+  if (number == ANY_NUMBER) return;
+  FileRecord* record = find_record(file_registry, number);
+  if (!record) return;
+  CloseHandle(record->handle);
+  release_record(file_registry, number);
+}
+
+void close_all_files() {
+  close_dynamic_records(file_registry, close_file);
+  for (INT32 number = 0; number < file_registry.core.capacity; ++number) close_file(number);
+}
+
+LONG file_seek(LONG position) {
+  if (!current_file) return -1;
+  return static_cast<LONG>(SetFilePointer(current_file, position, nullptr, FILE_BEGIN));
+}
+
+INT32 read_word() {
+  if (!current_file) return 0;
+  SHORT word = 0;
+  DWORD bytes_read = 0;
+  ReadFile(current_file, &word, sizeof word, &bytes_read, nullptr);
+  return word;
+}
+
+INT32 write_word(INT32 value) {
+  if (!current_file) return 0;
+  const auto word = static_cast<WORD>(value);
+  DWORD bytes_written = 0;
+  if (!WriteFile(current_file, &word, sizeof word, &bytes_written, nullptr)) return 0;
+  return static_cast<INT32>(bytes_written);
+}

@@ -1,0 +1,39 @@
+// Shared by the test programs: runtime set-up, temporary game folders, file bytes and
+// the message pump.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "runtime/runtime.h"
+
+using Bytes = std::vector<unsigned char>;
+
+// Heaps, the file registry and the scratch area, as start-up makes them.
+void init_runtime_for_tests();
+
+// The folder of the running test program, with a trailing backslash; helper programs
+// are built beside it.
+std::string test_program_folder();
+
+// A fresh folder under the temporary folder, made current for the test's lifetime and
+// removed with everything in it afterwards.
+struct TempFolder {
+  std::string path;  // with a trailing backslash
+  std::string previous;
+  TempFolder();
+  ~TempFolder();
+  TempFolder(const TempFolder&) = delete;
+  TempFolder& operator=(const TempFolder&) = delete;
+};
+
+void remove_tree(const std::string& path);
+bool write_file_bytes(const std::string& path, const Bytes& bytes);
+Bytes read_file_bytes(const std::string& path);
+bool file_exists(const std::string& path);
+
+// Dispatches every message already queued for the thread; under Wine, X11 delivery is
+// asynchronous, so a short settle time lets late messages arrive too.
+void pump_messages(DWORD settle_milliseconds = 20);
