@@ -1,1 +1,92 @@
-// Arrives with its issue.
+#include <array>
+
+#include "app/app.h"
+
+namespace {
+
+enum ControlKind { KIND_EDIT, KIND_BUTTON, KIND_TEXT };
+
+using ControlCreator = INT_PTR (*)(ObjectNumber number, int x, int y, int width, int height, const char* text,
+                                   DWORD flags);
+constexpr ControlCreator CONTROL_CREATORS[] = {create_edit_control, create_button_control, create_text_control};
+
+// Geometry in twips, relative to the form's client area.
+struct FormControl {
+  FormControlId id;
+  ControlKind kind;
+  const char* text;
+  int x, y, width, height;
+  DWORD flags;
+  CommandHandler on_click;
+};
+
+constexpr std::array<FormControl, 5> FORM1_CONTROLS{{
+    {ID_WIDTH_BOX, KIND_EDIT, "1024", 120, 120, 495, 300, ES_NUMBER, nullptr},
+    {ID_HEIGHT_BOX, KIND_EDIT, "768", 840, 120, 495, 300, ES_NUMBER, nullptr},
+    {ID_SAVE_BUTTON, KIND_BUTTON, "Save", 1440, 120, 735, 375, BS_MULTILINE, on_save_click},
+    {ID_RUN_BUTTON, KIND_BUTTON, "Run", 2280, 120, 735, 375, BS_MULTILINE, on_run_click},
+    {ID_X_LABEL, KIND_TEXT, "x", 600, 120, 255, 255, SS_CENTER, nullptr},
+}};
+
+constexpr char FORM1_NAME[] = "FORM1";
+constexpr INT32 SMALLEST_SIZE = 1;
+// The largest value that reads back from the file as it was typed.
+constexpr INT32 LARGEST_SIZE = 32767;
+
+bool is_form1(const char* form_name) {
+  StringVariable name = nullptr;
+  init_string(name, form_name);
+  char* start = scratch_cursor;
+  text_trim(text_upper(name, start), start);
+  assign_scratch(name, start);
+  const bool same = strings_equal(name, FORM1_NAME);
+  free_string(name);
+  return same;
+}
+
+INT32 read_box_number(FormControlId box) {
+  char* start = scratch_cursor;
+  const INT32 value = text_to_number(get_control_text(box));
+  scratch_release(start);
+  return value;
+}
+
+bool is_saveable_size(INT32 value) { return value >= SMALLEST_SIZE && value <= LARGEST_SIZE; }
+
+}  // namespace
+
+INT_PTR create_form_controls(HWND window, const char* form_name) {
+  if (!is_form1(form_name)) return 0;
+  for (const FormControl& control : FORM1_CONTROLS) {
+    const INT_PTR created = CONTROL_CREATORS[control.kind](
+        control.id, twips_to_pixels_x(control.x), twips_to_pixels_y(control.y), twips_to_pixels_x(control.width),
+        twips_to_pixels_y(control.height), control.text, control.flags);
+    if (!created) continue;
+    const auto handle = reinterpret_cast<HWND>(created);
+    bind_control_id(window, handle, control.id, COLOUR_NONE, COLOUR_NONE);
+    if (control.on_click) bind_handler<WM_COMMAND>(handle, BN_CLICKED, control.on_click);
+  }
+  return 0;
+}
+
+// Writes only values the user typed and reports a file that cannot be written; a good save
+// shows nothing.
+LRESULT on_save_click(HWND, INT_PTR) {
+  const INT32 height = read_box_number(ID_HEIGHT_BOX);
+  const INT32 width = read_box_number(ID_WIDTH_BOX);
+  if (!is_saveable_size(width) || !is_saveable_size(height)) {
+    show_message("Error", "Width and height must be whole numbers from 1 to 32767");
+  } else if (!write_resolution(width, height)) {
+    show_message("Error", "Cannot write Data\\GAME.CFG");
+  }
+  return 0;
+}
+
+LRESULT on_run_click(HWND, INT_PTR) {
+  launch_game();
+  return 0;
+}
+
+INT_PTR launch_game() { return run_program(GAME_EXECUTABLE); }
+
+LRESULT form_callback(HWND, UINT, WPARAM, LPARAM) { return 0; }

@@ -25,6 +25,8 @@ enum AcceleratorCommand : WORD {
 };
 
 extern NumberedRegistry<WindowRecord> window_registry;
+// The parent of the controls created from now on (set_control_parent).
+extern HWND control_parent;
 
 void init_windows();
 // The handle for a number of the caller's, the dynamic number for ANY_NUMBER, 0 on failure.
@@ -143,6 +145,8 @@ struct SizingState {
   MINMAXINFO limits;
   POINT start_cursor;
   int restore_cursor;
+  // The window being sized; messages of other windows never move it or end the mode.
+  HWND window;
 };
 
 extern SizingState sizing_state;

@@ -91,3 +91,36 @@ void pump_messages(DWORD settle_milliseconds) {
     if (settle_milliseconds) MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
   } while (static_cast<LONG>(until - GetTickCount()) > 0);
 }
+
+static BOOL CALLBACK close_own_message_box(HWND window, LPARAM closer) {
+  DWORD process = 0;
+  GetWindowThreadProcessId(window, &process);
+  char class_name[16] = "";
+  GetClassNameA(window, class_name, sizeof class_name);
+  if (process == GetCurrentProcessId() && lstrcmpA(class_name, "#32770") == 0 && IsWindowVisible(window)) {
+    PostMessageA(window, WM_COMMAND, IDOK, 0);
+    InterlockedIncrement(&reinterpret_cast<MessageBoxCloser*>(closer)->count);
+  }
+  return TRUE;
+}
+
+static DWORD WINAPI close_message_boxes(void* parameter) {
+  auto* closer = static_cast<MessageBoxCloser*>(parameter);
+  while (WaitForSingleObject(closer->stop, 50) == WAIT_TIMEOUT)
+    EnumWindows(close_own_message_box, reinterpret_cast<LPARAM>(closer));
+  return 0;
+}
+
+MessageBoxCloser::MessageBoxCloser() : count(0) {
+  stop = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  thread = CreateThread(nullptr, 0, close_message_boxes, this, 0, nullptr);
+}
+
+MessageBoxCloser::~MessageBoxCloser() {
+  SetEvent(stop);
+  WaitForSingleObject(thread, INFINITE);
+  CloseHandle(thread);
+  CloseHandle(stop);
+}
+
+int MessageBoxCloser::closed() const { return count; }

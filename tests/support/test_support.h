@@ -34,6 +34,20 @@ bool write_file_bytes(const std::string& path, const Bytes& bytes);
 Bytes read_file_bytes(const std::string& path);
 bool file_exists(const std::string& path);
 
+// While it lives, a thread of its own closes every message box ("#32770") that a window
+// of this process shows, and counts them.
+struct MessageBoxCloser {
+  MessageBoxCloser();
+  ~MessageBoxCloser();
+  MessageBoxCloser(const MessageBoxCloser&) = delete;
+  MessageBoxCloser& operator=(const MessageBoxCloser&) = delete;
+  int closed() const;
+
+  HANDLE thread;
+  HANDLE stop;
+  volatile LONG count;
+};
+
 // Dispatches every message already queued for the thread; under Wine, X11 delivery is
 // asynchronous, so a short settle time lets late messages arrive too.
 void pump_messages(DWORD settle_milliseconds = 20);

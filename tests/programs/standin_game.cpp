@@ -1,0 +1,55 @@
+// A stand-in for the game, built as quar.exe: reads the two words of "Data\GAME.CFG",
+// opens a window of that client size titled with the resolution, and appends one line
+// "<width>x<height> <current folder>" to "quar.log" in its current folder.
+#include <windows.h>
+
+#include <cstdio>
+
+static short read_config_word(FILE* file, long offset) {
+  unsigned char bytes[2] = {0, 0};
+  if (std::fseek(file, offset, SEEK_SET) == 0) std::fread(bytes, 1, 2, file);
+  return static_cast<short>(bytes[0] | bytes[1] << 8);
+}
+
+static LRESULT CALLBACK game_window(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_DESTROY) PostQuitMessage(0);
+  return DefWindowProcA(window, message, wParam, lParam);
+}
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
+  int width = 0, height = 0;
+  if (FILE* config = std::fopen("Data\\GAME.CFG", "rb")) {
+    width = read_config_word(config, 8);
+    height = read_config_word(config, 10);
+    std::fclose(config);
+  }
+  char folder[MAX_PATH];
+  GetCurrentDirectoryA(MAX_PATH, folder);
+  if (FILE* log = std::fopen("quar.log", "a")) {
+    std::fprintf(log, "%dx%d %s\n", width, height, folder);
+    std::fclose(log);
+  }
+
+  WNDCLASSA window_class{};
+  window_class.lpfnWndProc = game_window;
+  window_class.hInstance = instance;
+  window_class.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+  window_class.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
+  window_class.lpszClassName = "QuarveltonGame";
+  RegisterClassA(&window_class);
+
+  char title[64];
+  wsprintfA(title, "Quarvelton %dx%d", width, height);
+  RECT frame{0, 0, width > 0 ? width : 320, height > 0 ? height : 200};
+  AdjustWindowRect(&frame, WS_OVERLAPPEDWINDOW, FALSE);
+  HWND window = CreateWindowA("QuarveltonGame", title, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT,
+                              frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr, instance, nullptr);
+  ShowWindow(window, show);
+
+  MSG message;
+  while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+    TranslateMessage(&message);
+    DispatchMessageA(&message);
+  }
+  return 0;
+}
