@@ -10,6 +10,10 @@ static char class_name[50];
 INT_PTR wait_window_event() {
   current_event.type = EVENT_TYPE_NONE;
   GetMessageA(&waiting_message, nullptr, 0, 0);
+  // Keys go to the window being sized, as in the platform's own sizing loop, not to the
+  // control that has the focus.
+  if (sizing_state.active && waiting_message.message >= WM_KEYFIRST && waiting_message.message <= WM_KEYLAST)
+    waiting_message.hwnd = sizing_state.window;
   HWND active = GetActiveWindow();
   HACCEL table = window_accelerators(active);
   if (!table || !TranslateAcceleratorA(active, table, &waiting_message)) {
@@ -180,7 +184,9 @@ LRESULT translate_event(HWND handle, UINT message, WPARAM wParam, LPARAM lParam)
   current_event.message = message;
   current_event.wParam = wParam;
   current_event.lParam = lParam;
-  sizing_handler(handle, message, wParam, lParam);
+  // What the sizing mode took over goes no further: DefWindowProcA would start the platform's
+  // own sizing loop on the Size command, which takes the mode's keys and mouse away from it.
+  if (sizing_handler(handle, message, wParam, lParam) == 0) return 0;
 
   switch (message) {
     case WM_NOTIFY:

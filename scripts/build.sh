@@ -10,10 +10,8 @@ jobs=$(nproc)
 configure_and_build() {
   local target=$1 toolchain=$2 tests=$3
   cmake -S "$ROOT" -B "$BUILD/$target" -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/$toolchain" \
-    -DCMAKE_BUILD_TYPE=Release -DQRC_BUILD_TESTS="$tests" >/dev/null
+    -DCMAKE_BUILD_TYPE=Release -DQRC_BUILD_TESTS="$tests" -DQRC_DIST_DIR="$DIST/$target" >/dev/null
   cmake --build "$BUILD/$target" -j "$jobs"
-  mkdir -p "$DIST/$target"
-  cp "$BUILD/$target/app/ResolutionChanger.exe" "$DIST/$target/ResolutionChanger.exe"
 }
 
 configure_and_build win32 toolchain-i686.cmake OFF

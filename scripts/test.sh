@@ -13,9 +13,9 @@ ctest --test-dir "$BUILD/win64" --output-on-failure --timeout 300 "$@" || status
 
 echo
 echo "Imports of dist/win32/ResolutionChanger.exe:"
-allowed='^(KERNEL32|USER32|GDI32|SHELL32|COMCTL32|msvcrt)\.dll$'
+allowed='^(KERNEL32|USER32|GDI32|SHELL32|COMCTL32|MSVCRT)\.DLL$'
 while read -r dll; do
-  if [[ "$dll" =~ $allowed ]]; then
+  if [[ "${dll^^}" =~ $allowed ]]; then
     echo "  $dll"
   else
     echo "  $dll  <- not a permitted system DLL"

@@ -34,27 +34,16 @@ TEST_F(Probe, FileSizeTellsFilesFoldersDrivesAndNothing) {
   };
   EXPECT_EQ(file_size(nullptr), -1);
   const Case cases[] = {
-      {"", -1},
-      {"C:", -2},
-      {"C:\\", -2},
-      {none + ":", -1},
-      {none + ":\\", -1},
-      {"C:x", -1},
-      {"Data", -2},
-      {"Data\\", -2},
-      {"empty.txt", 0},
-      {"five.txt", 5},
-      {"missing.txt", -1},
-      {"f*.txt", 5},
-      {"Dat?", -2},
-      {long_name, -1},
-      {longest_name, -1},
+      {"", -1},     {"C:", -2},      {"C:\\", -2},       {none + ":", -1}, {none + ":\\", -1},  {"C:x", -1},
+      {"Data", -2}, {"Data\\", -2},  {"empty.txt", 0},   {"five.txt", 5},  {"missing.txt", -1}, {"f*.txt", 5},
+      {"Dat?", -2}, {long_name, -1}, {longest_name, -1},
   };
   for (const Case& c : cases) EXPECT_EQ(file_size(c.name.c_str()), c.size) << c.name.substr(0, 20);
 }
 
 TEST_F(Probe, FileSizeIsTheLow32BitsOfALargeFile) {
-  HANDLE file = CreateFileA("big.bin", GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE file =
+      CreateFileA("big.bin", GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   ASSERT_NE(file, INVALID_HANDLE_VALUE);
   LARGE_INTEGER size;
   size.QuadPart = 0x100000005LL;
@@ -125,7 +114,8 @@ TEST_F(Launch, StartsInTheFilesFolderOrTheGivenOneAndWaitsWhenAsked) {
     ASSERT_TRUE(file_exists(log));
     const std::string started_in = first_line(log);
     const std::string expected_folder = folder.path + c.started_in;
-    EXPECT_EQ(lstrcmpiA(started_in.c_str(), expected_folder.c_str()), 0) << started_in << " vs " << expected_folder;
+    EXPECT_EQ(lstrcmpiA(started_in.c_str(), expected_folder.c_str()), 0)
+        << started_in << " vs " << expected_folder;
   }
 }
 
@@ -133,7 +123,7 @@ TEST_F(Launch, ReturnsZeroWhenNothingCanBeStarted) {
   const std::string deep = std::string(600, 'd') + "\\x.exe";
   // The shell reports a file it cannot start in a box of its own.
   MessageBoxCloser closer;
-  EXPECT_EQ(run_program("quar.exe"), 0);
+  EXPECT_EQ(run_program("no_such_program.exe"), 0);
   EXPECT_EQ(run_program(nullptr), 0);
   EXPECT_EQ(run_program(deep.c_str(), "", "", 0), 0);
 }
