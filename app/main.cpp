@@ -1,4 +1,5 @@
 #include "app/app.h"
 
-// The command line is not used: arguments given to the program change nothing.
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) { startup(GetModuleHandleA(nullptr)); }
+// The process starts here, without the C runtime's start-up code, which the program does
+// not need. The command line is not read: arguments change nothing.
+extern "C" [[noreturn]] void program_entry() { startup(GetModuleHandleA(nullptr)); }
