@@ -32,6 +32,7 @@ constexpr char FORM1_NAME[] = "FORM1";
 constexpr INT32 SMALLEST_SIZE = 1;
 // The largest value that reads back from the file as it was typed.
 constexpr INT32 LARGEST_SIZE = 32767;
+constexpr int LARGEST_SIZE_DIGITS = 5;
 
 bool is_form1(const char* form_name) {
   StringVariable name = nullptr;
@@ -44,9 +45,22 @@ bool is_form1(const char* form_name) {
   return same;
 }
 
+// Digits of the text's leading number after its sign and leading zeros.
+int significant_digits(const char* text) {
+  while (*text == ' ') ++text;
+  if (*text == '-' || *text == '+') ++text;
+  while (*text == '0') ++text;
+  int digits = 0;
+  while (text[digits] >= '0' && text[digits] <= '9') ++digits;
+  return digits;
+}
+
+// The box's leading number; one too long to fit reads as 0, so that the number it wraps to
+// (text_to_number keeps the low 32 bits) is never taken for a size.
 INT32 read_box_number(FormControlId box) {
   char* start = scratch_cursor;
-  const INT32 value = text_to_number(get_control_text(box));
+  const char* text = get_control_text(box);
+  const INT32 value = significant_digits(text) > LARGEST_SIZE_DIGITS ? 0 : text_to_number(text);
   scratch_release(start);
   return value;
 }

@@ -50,6 +50,12 @@ start_wine_session() {
     wineboot -i >/dev/null 2>&1
     wineserver -w
   fi
+  # Wine's own fonts (Tahoma for the dialog font, Marlett for the caption buttons) are not
+  # found in Debian's data folder on their own.
+  if [ -d /usr/share/wine/fonts ] && [ ! -f "$WINEPREFIX/drive_c/windows/Fonts/tahoma.ttf" ]; then
+    mkdir -p "$WINEPREFIX/drive_c/windows/Fonts"
+    cp /usr/share/wine/fonts/*.tt[fc] "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
+  fi
   # A server left behind by an interrupted run would keep the old display.
   wineserver -k >/dev/null 2>&1 || true
   wineserver -w >/dev/null 2>&1 || true

@@ -3,6 +3,7 @@
 # 1024x768) and starts ResolutionChanger.exe in it under Wine. With a display, the program
 # runs until you close it; without one, it runs under Xvfb, a screenshot of the screen is
 # saved as a PNG, and the program is closed again.
+# On Windows no script is needed: put ResolutionChanger.exe in the game's folder and start it.
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
 
@@ -41,5 +42,4 @@ geometry=$(xwininfo -name "$title" | awk '/Absolute upper-left X/ {x=$4} /Absolu
   /Width:/ {w=$2} /Height:/ {h=$2} END {printf "%dx%d+%d+%d", w + 80, h + 80, x - 40, y - 40}')
 xwd -root -silent | convert xwd:- -crop "$geometry" +repage "$shot"
 echo "Screenshot of the running program: $shot"
-wine cmd /c "taskkill /im ResolutionChanger.exe" >/dev/null 2>&1 || true
-wait || true
+# Ending the Wine session closes the program with it.
