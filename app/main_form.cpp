@@ -28,7 +28,6 @@ constexpr std::array<FormControl, 5> FORM1_CONTROLS{{
     {ID_X_LABEL, KIND_TEXT, "x", 600, 120, 255, 255, SS_CENTER, nullptr},
 }};
 
-constexpr char FORM1_NAME[] = "FORM1";
 constexpr INT32 SMALLEST_SIZE = 1;
 // The largest value that reads back from the file as it was typed.
 constexpr INT32 LARGEST_SIZE = 32767;
@@ -37,10 +36,8 @@ constexpr int LARGEST_SIZE_DIGITS = 5;
 bool is_form1(const char* form_name) {
   StringVariable name = nullptr;
   init_string(name, form_name);
-  char* start = scratch_cursor;
-  text_trim(text_upper(name, start), start);
-  assign_scratch(name, start);
-  const bool same = strings_equal(name, FORM1_NAME);
+  normalise_form_name(name);
+  const bool same = strings_equal(name, FORM_NAME);
   free_string(name);
   return same;
 }

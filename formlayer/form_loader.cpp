@@ -23,9 +23,9 @@ static const FormDescription* find_form(const char* normalised_name) {
   return nullptr;
 }
 
-// Upper case, then spaces trimmed at both ends; the result lives in a string variable of
-// its own so that a name that is itself a scratch temporary survives.
-static void normalise_form_name(StringVariable& name) {
+// The result lives in a string variable of its own, so that a name that is itself a scratch
+// temporary survives.
+void normalise_form_name(StringVariable& name) {
   char* upper = text_upper(name, scratch_cursor);
   scratch_keep(upper);
   assign_scratch(name, text_trim(upper, scratch_cursor));

@@ -2,6 +2,8 @@
 // to windows as window properties, and the thread hook that dispatches to them.
 #pragma once
 
+#include <type_traits>
+
 #include "gui/gui.h"
 
 // ---- Handler kinds -------------------------------------------------------------------
@@ -13,33 +15,15 @@ using ScrollHandler = LRESULT (*)(HWND parent, INT_PTR control_id, int scroll_co
                                   HWND control);
 using FormCallback = LRESULT (*)(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
-// The handler kind each dispatched message calls; no other message is dispatched.
+// The handler kind each dispatched message calls; void (nothing can be bound) for any
+// other message.
 template <UINT Message>
-struct HandlerKind;
-template <>
-struct HandlerKind<WM_COMMAND> {
-  using type = CommandHandler;
-};
-template <>
-struct HandlerKind<WM_NOTIFY> {
-  using type = NotifyHandler;
-};
-template <>
-struct HandlerKind<WM_SETFOCUS> {
-  using type = FocusHandler;
-};
-template <>
-struct HandlerKind<WM_KILLFOCUS> {
-  using type = FocusHandler;
-};
-template <>
-struct HandlerKind<WM_HSCROLL> {
-  using type = ScrollHandler;
-};
-template <>
-struct HandlerKind<WM_VSCROLL> {
-  using type = ScrollHandler;
-};
+using HandlerKind = std::conditional_t<
+    Message == WM_COMMAND, CommandHandler,
+    std::conditional_t<Message == WM_NOTIFY, NotifyHandler,
+                       std::conditional_t<Message == WM_SETFOCUS || Message == WM_KILLFOCUS, FocusHandler,
+                                          std::conditional_t<Message == WM_HSCROLL || Message == WM_VSCROLL,
+                                                             ScrollHandler, void>>>>;
 
 // ---- Property bindings ---------------------------------------------------------------
 
@@ -72,7 +56,7 @@ INT_PTR bind_control_id(HWND window, HWND control, INT_PTR id, int background, i
 int bind_event_handler(HWND window, int message, int code, void* handler);
 
 template <UINT Message>
-int bind_handler(HWND window, int code, typename HandlerKind<Message>::type handler) {
+int bind_handler(HWND window, int code, HandlerKind<Message> handler) {
   return bind_event_handler(window, static_cast<int>(Message), code, reinterpret_cast<void*>(handler));
 }
 
@@ -111,6 +95,8 @@ inline constexpr DWORD FORM_FLAGS_TOP_LEVEL =
     WINDOW_CENTRE_SCREEN | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX;
 inline constexpr DWORD FORM_FLAGS_CHILD = WS_CHILD | 0x400;
 
+// Upper case, then spaces trimmed at both ends: "form1" and " FORM1 " name FORM1.
+void normalise_form_name(StringVariable& name);
 HWND load_form(const char* name, FormCallback callback);
 HWND open_form_window(const char* name, HWND parent, int as_child, FormCallback callback);
 // Twips to pixels at the given dots per inch, with the rounding of the screen conversions.
