@@ -8,7 +8,8 @@ enum ControlKind { KIND_EDIT, KIND_BUTTON, KIND_TEXT };
 
 using ControlCreator = INT_PTR (*)(ObjectNumber number, int x, int y, int width, int height, const char* text,
                                    DWORD flags);
-constexpr ControlCreator CONTROL_CREATORS[] = {create_edit_control, create_button_control, create_text_control};
+constexpr ControlCreator CONTROL_CREATORS[] = {create_edit_control, create_button_control,
+                                               create_text_control};
 
 // Geometry in twips, relative to the form's client area.
 struct FormControl {
@@ -70,8 +71,8 @@ INT_PTR create_form_controls(HWND window, const char* form_name) {
   if (!is_form1(form_name)) return 0;
   for (const FormControl& control : FORM1_CONTROLS) {
     const INT_PTR created = CONTROL_CREATORS[control.kind](
-        control.id, twips_to_pixels_x(control.x), twips_to_pixels_y(control.y), twips_to_pixels_x(control.width),
-        twips_to_pixels_y(control.height), control.text, control.flags);
+        control.id, twips_to_pixels_x(control.x), twips_to_pixels_y(control.y),
+        twips_to_pixels_x(control.width), twips_to_pixels_y(control.height), control.text, control.flags);
     if (!created) continue;
     const auto handle = reinterpret_cast<HWND>(created);
     bind_control_id(window, handle, control.id, COLOUR_NONE, COLOUR_NONE);

@@ -31,8 +31,8 @@ extern HWND control_parent;
 void init_windows();
 // The handle for a number of the caller's, the dynamic number for ANY_NUMBER, 0 on failure.
 // width and height are those of the client area.
-INT_PTR open_window(ObjectNumber number, int x, int y, int width, int height, DWORD flags,
-                    const char* title, HWND parent);
+INT_PTR open_window(ObjectNumber number, int x, int y, int width, int height, DWORD flags, const char* title,
+                    HWND parent);
 void close_window(ObjectNumber number);
 // Dynamic windows first, newest first, then table slots from the top down.
 void close_all_windows();
@@ -69,12 +69,12 @@ extern HFONT default_gui_font;
 
 void init_controls();
 // The handle for a number of the caller's, the dynamic number for ANY_NUMBER, 0 on failure.
-INT_PTR create_edit_control(ObjectNumber number, int x, int y, int width, int height,
-                            const char* text, DWORD flags);
-INT_PTR create_button_control(ObjectNumber number, int x, int y, int width, int height,
-                              const char* text, DWORD flags);
-INT_PTR create_text_control(ObjectNumber number, int x, int y, int width, int height,
-                            const char* text, DWORD flags);
+INT_PTR create_edit_control(ObjectNumber number, int x, int y, int width, int height, const char* text,
+                            DWORD flags);
+INT_PTR create_button_control(ObjectNumber number, int x, int y, int width, int height, const char* text,
+                              DWORD flags);
+INT_PTR create_text_control(ObjectNumber number, int x, int y, int width, int height, const char* text,
+                            DWORD flags);
 void free_control(ObjectNumber number);
 void set_control_text(ObjectNumber number, const char* text);
 // Appends the text at the scratch cursor and leaves the cursor on its zero; returns where

@@ -13,7 +13,8 @@ INT32 file_size(const char* name) {
   if (length == 0 || static_cast<SIZE_T>(length) >= FILE_NAME_BUFFER_SIZE) return FILE_SIZE_NOT_FOUND;
   char buffer[FILE_NAME_BUFFER_SIZE];
   CopyMemory(buffer, name, static_cast<SIZE_T>(length) + 1);
-  if ((length == 2 || length == 3) && buffer[1] == ':') return drive_root_size(buffer, static_cast<SIZE_T>(length));
+  if ((length == 2 || length == 3) && buffer[1] == ':')
+    return drive_root_size(buffer, static_cast<SIZE_T>(length));
   if (buffer[length - 1] == '\\') buffer[length - 1] = 0;
 
   WIN32_FIND_DATAA found;

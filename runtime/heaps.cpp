@@ -10,9 +10,7 @@ void create_main_heap() { main_heap = HeapCreate(0, 4000, 0); }
 
 void create_object_heap() { object_heap = HeapCreate(0, 1024, 0); }
 
-void set_teardown_windows_step(void (*close_all_windows)()) {
-  teardown_windows_step = close_all_windows;
-}
+void set_teardown_windows_step(void (*close_all_windows)()) { teardown_windows_step = close_all_windows; }
 
 void runtime_teardown() {
   if (teardown_windows_step) teardown_windows_step();

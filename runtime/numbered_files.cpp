@@ -27,8 +27,8 @@ INT_PTR open_file(ObjectNumber number, const char* name, int mode) {
   current_file = nullptr;
   if (mode < FILE_MODE_READ || mode > FILE_MODE_EXCLUSIVE || !name) return 0;
   const FileModeParameters& parameters = FILE_MODES[mode];
-  HANDLE handle = CreateFileA(name, parameters.access, parameters.share, nullptr,
-                              parameters.disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE handle = CreateFileA(name, parameters.access, parameters.share, nullptr, parameters.disposition,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
   if (handle == INVALID_HANDLE_VALUE) return 0;
   FileRecord* record = claim_record(file_registry, number);
   if (!record) {

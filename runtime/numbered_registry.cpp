@@ -23,8 +23,8 @@ static SIZE_T table_bytes(INT32 capacity, const RegistrySettings& settings, SIZE
 bool registry_core_init(RegistryCore& core, const RegistrySettings& settings, SIZE_T record_size) {
   core = {};
   core.settings = settings;
-  core.table = static_cast<BYTE*>(HeapAlloc(
-      main_heap, HEAP_ZERO_MEMORY, table_bytes(settings.initial_capacity, settings, record_size)));
+  core.table = static_cast<BYTE*>(
+      HeapAlloc(main_heap, HEAP_ZERO_MEMORY, table_bytes(settings.initial_capacity, settings, record_size)));
   if (!core.table) return false;
   core.capacity = settings.initial_capacity;
   return true;
@@ -45,8 +45,7 @@ static bool grow_table(RegistryCore& core, ObjectNumber number, SIZE_T record_si
 }
 
 void* registry_core_claim(RegistryCore& core, ObjectNumber number, SIZE_T record_size) {
-  if (number == ANY_NUMBER)
-    return object_list_add(core.dynamic, sizeof(ObjectListNode) + record_size);
+  if (number == ANY_NUMBER) return object_list_add(core.dynamic, sizeof(ObjectListNode) + record_size);
   if (number < 0) return nullptr;
   if (number >= core.capacity && !grow_table(core, number, record_size)) return nullptr;
   return table_record(core, number, record_size);

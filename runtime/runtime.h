@@ -38,9 +38,7 @@ struct ObjectList {
 };
 
 inline void* object_list_payload(ObjectListNode* node) { return node + 1; }
-inline ObjectListNode* object_list_node(void* payload) {
-  return static_cast<ObjectListNode*>(payload) - 1;
-}
+inline ObjectListNode* object_list_node(void* payload) { return static_cast<ObjectListNode*>(payload) - 1; }
 
 // node_size includes the two header words; returns the zero-filled payload, or null.
 void* object_list_add(ObjectList& list, SIZE_T node_size);

@@ -139,11 +139,15 @@ TEST_F(EndToEnd, OutOfRangeInputIsRefusedAndLeadingDigitsAreTaken) {
     int saved_width;
   };
   const Case cases[] = {
-      {"empty", "", false, RANGE_ERROR, 0},          {"zero", "0", false, RANGE_ERROR, 0},
-      {"too large", "99999", false, RANGE_ERROR, 0}, {"pasted minus", "-5", true, RANGE_ERROR, 0},
-      {"largest", "32767", false, nullptr, 32767},   {"pasted 12ab", "12ab", true, nullptr, 12},
+      {"empty", "", false, RANGE_ERROR, 0},
+      {"zero", "0", false, RANGE_ERROR, 0},
+      {"too large", "99999", false, RANGE_ERROR, 0},
+      {"pasted minus", "-5", true, RANGE_ERROR, 0},
+      {"largest", "32767", false, nullptr, 32767},
+      {"pasted 12ab", "12ab", true, nullptr, 12},
       // 2^32 + 1280: its low 32 bits would read as 1280.
-      {"wraps past 32 bits", "4294968576", false, RANGE_ERROR, 0}, {"leading zeros", "0000640", false, nullptr, 640},
+      {"wraps past 32 bits", "4294968576", false, RANGE_ERROR, 0},
+      {"leading zeros", "0000640", false, nullptr, 640},
   };
   changer.type(ID_HEIGHT_BOX, "600");
   for (const Case& c : cases) {

@@ -1,30 +1,25 @@
-#include <algorithm>
-
 #include "app/app.h"
 #include "tests/formlayer/formlayer_fixture.h"
 
 using FormLoader = FormLayerTest;
 
-static bool heard(UINT message) {
-  return std::find(callback_messages.begin(), callback_messages.end(), message) != callback_messages.end();
-}
-
+// Opened without a callback, the form still gets its controls and their bindings.
 TEST_F(FormLoader, NamesAreNormalisedBeforeTheyAreLookedUp) {
-  struct Case {
-    const char* name;
-    bool opens;
-  };
-  const Case cases[] = {
+  const std::pair<const char*, bool> cases[] = {
       {"FORM1", true},   {"form1", true},    {"Form1", true}, {" FORM1 ", true}, {"FORM 1", false},
       {"FORM1X", false}, {"\tFORM1", false}, {"", false},     {nullptr, false},
   };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name ? c.name : "(null)");
+  for (const auto& [name, opens] : cases) {
+    SCOPED_TRACE(name ? name : "(null)");
     char* cursor = scratch_cursor;
-    HWND form = load_form(c.name, nullptr);
-    EXPECT_EQ(form != nullptr, c.opens);
+    HWND form = load_form(name, nullptr);
+    EXPECT_EQ(form != nullptr, opens);
     EXPECT_EQ(scratch_cursor, cursor);
-    if (form) close_window(get_control_id(form));
+    if (form) {
+      EXPECT_FALSE(has_property(form, PROP_FORM_CALLBACK));
+      EXPECT_NE(find_event_handler(GetDlgItem(form, ID_SAVE_BUTTON), WM_COMMAND, BN_CLICKED), nullptr);
+      close_window(get_control_id(form));
+    }
     EXPECT_EQ(FindWindowA(nullptr, FORM_TITLE), nullptr);
   }
 }
@@ -43,48 +38,30 @@ TEST_F(FormLoader, OpensFormOneWithItsControlsAndItsNumber) {
   char title[64];
   GetWindowTextA(form, title, sizeof title);
   EXPECT_STREQ(title, FORM_TITLE);
-  const LONG_PTR style = GetWindowLongPtrA(form, GWL_STYLE);
-  EXPECT_EQ(style & 0x10CE0000, 0x10CE0000);
+  EXPECT_EQ(GetWindowLongPtrA(form, GWL_STYLE) & 0x10CE0000, 0x10CE0000);
   RECT client;
   GetClientRect(form, &client);
-  EXPECT_EQ(client.right, 211);
-  EXPECT_EQ(client.bottom, 42);
+  EXPECT_EQ(std::pair(client.right, client.bottom), std::pair(211L, 42L));
   // The callback is recorded after the window's own creation and before its controls'.
-  EXPECT_FALSE(heard(WM_NCCREATE));
-  EXPECT_TRUE(heard(WM_PARENTNOTIFY));
-
-  struct Case {
-    int id;
-    RECT at;  // left, top, right, bottom in the form's client area
-    bool clicks;
-  };
-  const Case cases[] = {
+  EXPECT_EQ(std::count(callback_messages.begin(), callback_messages.end(), WM_NCCREATE), 0);
+  EXPECT_GE(std::count(callback_messages.begin(), callback_messages.end(), WM_PARENTNOTIFY), 1);
+  const std::tuple<int, RECT, bool> controls[] = {
       {ID_WIDTH_BOX, {8, 8, 41, 28}, false},    {ID_HEIGHT_BOX, {56, 8, 89, 28}, false},
       {ID_SAVE_BUTTON, {96, 8, 145, 33}, true}, {ID_RUN_BUTTON, {152, 8, 201, 33}, true},
       {ID_X_LABEL, {40, 8, 57, 25}, false},
   };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.id);
-    HWND control = GetDlgItem(form, c.id);
-    ASSERT_NE(control, nullptr);
+  for (const auto& [id, expected, clicks] : controls) {
+    SCOPED_TRACE(id);
+    HWND control = GetDlgItem(form, id);
     RECT at;
     GetWindowRect(control, &at);
     MapWindowPoints(nullptr, form, reinterpret_cast<POINT*>(&at), 2);
-    EXPECT_TRUE(EqualRect(&at, &c.at)) << at.left << "," << at.top << "," << at.right << "," << at.bottom;
-    EXPECT_EQ(GetPropA(form, ("KVQ_ID" + std::to_string(c.id)).c_str()), control);
-    EXPECT_EQ(get_control_id(control), c.id);
-    EXPECT_EQ(find_event_handler(control, WM_COMMAND, BN_CLICKED) != nullptr, c.clicks);
+    EXPECT_TRUE(EqualRect(&at, &expected)) << at.left << "," << at.top << "," << at.right << "," << at.bottom;
+    EXPECT_EQ(GetPropA(form, ("KVQ_ID" + std::to_string(id)).c_str()), control);
+    EXPECT_EQ(get_control_id(control), id);
+    EXPECT_EQ(find_event_handler(control, WM_COMMAND, BN_CLICKED) != nullptr, clicks);
   }
   close_window(number);
-  EXPECT_FALSE(IsWindow(form));
-}
-
-TEST_F(FormLoader, WithoutACallbackTheControlsAreStillMadeAndBound) {
-  HWND form = load_form("form1", nullptr);
-  ASSERT_NE(form, nullptr);
-  EXPECT_FALSE(has_property(form, PROP_FORM_CALLBACK));
-  EXPECT_NE(find_event_handler(GetDlgItem(form, ID_SAVE_BUTTON), WM_COMMAND, BN_CLICKED), nullptr);
-  close_window(get_control_id(form));
 }
 
 TEST_F(FormLoader, OpensAsAChildOnlyInsideAParent) {

@@ -2,6 +2,8 @@
 // "callback", handlers that log their arguments, and the hook installed for each test.
 #pragma once
 
+#include <algorithm>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -16,36 +18,118 @@ inline ExpectedMessage only(UINT message, const char* where) { return {message, 
 inline ExpectedMessage exactly(UINT message, const char* where, WPARAM wParam, LPARAM lParam) {
   return {message, where, CHECK_BOTH, wParam, lParam};
 }
-template <typename... Row>
-std::vector<ExpectedMessage> rows(Row... row) {
-  return {row...};
+inline WPARAM as_wparam(const void* handle) { return reinterpret_cast<WPARAM>(handle); }
+inline LPARAM as_lparam(const void* pointer) { return reinterpret_cast<LPARAM>(pointer); }
+
+// Every message the form callback was given, logged or not.
+inline std::vector<UINT> callback_messages;
+// Run by the test procedure at WM_NCDESTROY, when set.
+inline void (*at_ncdestroy)(HWND window);
+
+inline bool watched(UINT message) {
+  for (UINT logged : {WM_COMMAND, WM_NOTIFY, WM_SETFOCUS, WM_KILLFOCUS, WM_HSCROLL, WM_VSCROLL,
+                      WM_CTLCOLOREDIT, WM_ERASEBKGND, WM_APP, WM_DESTROY, WM_NCDESTROY})
+    if (message == logged) return true;
+  return false;
+}
+
+inline LRESULT CALLBACK test_procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (!watched(message)) return DefWindowProcA(window, message, wParam, lParam);
+  log_message(message, "proc", wParam, lParam);
+  if (message == WM_NCDESTROY && at_ncdestroy) at_ncdestroy(window);
+  if (message == WM_DESTROY || message == WM_NCDESTROY)
+    return DefWindowProcA(window, message, wParam, lParam);
+  return PROC_RESULT;
+}
+
+inline LRESULT log_form_callback(HWND, UINT message, WPARAM wParam, LPARAM lParam) {
+  callback_messages.push_back(message);
+  if (watched(message)) log_message(message, "callback", wParam, lParam);
+  return 0;
 }
 
 // Handlers log {id, kind, window, third argument}; the scroll handler adds
 // {code, "position", position, control}.
-LRESULT log_command(HWND window, INT_PTR id);
-LRESULT notify_consumes(HWND window, INT_PTR id, NMHDR* header);
-LRESULT notify_passes(HWND window, INT_PTR id, NMHDR* header);
-LRESULT log_focus(HWND window, INT_PTR id, WPARAM other_window);
-LRESULT log_scroll(HWND parent, INT_PTR id, int code, int position, HWND control);
-LRESULT log_form_callback(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+inline LRESULT log_command(HWND window, INT_PTR id) {
+  log_message(static_cast<UINT>(id), "command", as_wparam(window), 0);
+  return 1;
+}
+inline LRESULT notify_consumes(HWND window, INT_PTR id, NMHDR* header) {
+  log_message(static_cast<UINT>(id), "notify", as_wparam(window), as_lparam(header));
+  return 1;
+}
+inline LRESULT notify_passes(HWND window, INT_PTR id, NMHDR* header) {
+  notify_consumes(window, id, header);
+  return 0;
+}
+inline LRESULT log_focus(HWND window, INT_PTR id, WPARAM other_window) {
+  log_message(static_cast<UINT>(id), "focus", as_wparam(window), static_cast<LPARAM>(other_window));
+  return 1;
+}
+inline LRESULT log_scroll(HWND parent, INT_PTR id, int code, int position, HWND control) {
+  log_message(static_cast<UINT>(id), "scroll", as_wparam(parent), 0);
+  log_message(code, "position", position, as_lparam(control));
+  return 1;
+}
 
-// Run by the test procedure at WM_NCDESTROY, when set.
-extern void (*at_ncdestroy)(HWND window);
-// Every message the form callback was given, logged or not.
-extern std::vector<UINT> callback_messages;
-
-WNDPROC test_procedure();
 // As EnumPropsA reports them; a name given as an atom reads "#atom".
-std::vector<std::string> property_names(HWND window);
-bool has_property(HWND window, const std::string& name);
-bool any_starts_with(const std::vector<std::string>& names, const std::string& prefix);
+inline std::set<std::string> property_names(HWND window) {
+  std::set<std::string> names;
+  EnumPropsExA(
+      window,
+      [](HWND, LPSTR name, HANDLE, ULONG_PTR list) {
+        reinterpret_cast<std::set<std::string>*>(list)->insert(
+            IS_INTRESOURCE(name) ? "#" + std::to_string(reinterpret_cast<UINT_PTR>(name)) : name);
+        return TRUE;
+      },
+      as_lparam(&names));
+  return names;
+}
+inline bool has_property(HWND window, const std::string& name) {
+  return property_names(window).count(name) == 1;
+}
 
 class FormLayerTest : public testing::Test {
  protected:
-  void SetUp() override;
-  void TearDown() override;
+  void SetUp() override {
+    static const bool ready = [] {
+      init_runtime_for_tests();
+      init_windows();
+      init_controls();
+      WNDCLASSA window_class{};
+      window_class.lpfnWndProc = test_procedure;
+      window_class.hInstance = program_module;
+      window_class.lpszClassName = "FormLayerTestWindow";
+      return RegisterClassA(&window_class) != 0;
+    }();
+    ASSERT_TRUE(ready);
+    install_interception_hook();
+    pump_messages();
+    clear_message_log();
+    callback_messages.clear();
+  }
+  void TearDown() override {
+    at_ncdestroy = nullptr;
+    for (auto it = windows.rbegin(); it != windows.rend(); ++it)
+      if (IsWindow(*it)) DestroyWindow(*it);
+  }
   // Hidden, so that no focus or paint message of the system's own gets in the log.
-  HWND make_window(HWND parent = nullptr, INT_PTR id = 0);
+  HWND make_window(HWND parent = nullptr, INT_PTR id = 0) {
+    return windows.emplace_back(CreateWindowExA(0, "FormLayerTestWindow", "",
+                                                parent ? WS_CHILD : WS_OVERLAPPED, 0, 0, 40, 40, parent,
+                                                reinterpret_cast<HMENU>(id), program_module, nullptr));
+  }
+  // A window whose form callback is set, as load_form leaves it.
+  HWND make_form(FormCallback callback = log_form_callback) {
+    HWND form = make_window();
+    SetPropA(form, PROP_FORM_CALLBACK, reinterpret_cast<HANDLE>(callback));
+    return form;
+  }
+  // A child window bound on form under id, as the form's control list binds its controls.
+  HWND bound_child(HWND form, INT_PTR id) {
+    HWND child = make_window(form, id);
+    bind_control_id(form, child, id, COLOUR_NONE, COLOUR_NONE);
+    return child;
+  }
   std::vector<HWND> windows;
 };

@@ -1,8 +1,9 @@
-// Shared by the window library's tests: the start-up they all need and the wait helpers.
+// Shared by the window library's tests: the start-up they all need, waits and key presses.
 #pragma once
 
 #include <gtest/gtest.h>
 
+#include <utility>
 #include <vector>
 
 #include "gui/gui.h"
@@ -19,16 +20,13 @@ class GuiTest : public testing::Test {
   void TearDown() override { close_all_windows(); }
 };
 
-// What one wait_window_event returned, with the event fields right after it.
-struct WaitOutcome {
-  INT_PTR result;
-  INT_PTR control;
-  INT_PTR type;
-  ObjectNumber window;
-  LPARAM lParam;
-};
+inline HWND as_hwnd(INT_PTR value) { return reinterpret_cast<HWND>(value); }
 
-inline constexpr UINT SENTINEL_MESSAGE = WM_APP + 77;
+inline std::pair<LONG, LONG> client_size(HWND window) {
+  RECT client;
+  GetClientRect(window, &client);
+  return {client.right, client.bottom};
+}
 
 // Dispatches what is pending and forgets any event it made outside a wait.
 inline void settle() {
@@ -36,20 +34,28 @@ inline void settle() {
   current_event.code = EVENT_NONE;
 }
 
-// Waits until the sentinel posted after the test's own messages comes back; posted
-// messages arrive in order, so everything the test posted has been dispatched by then.
-inline std::vector<WaitOutcome> wait_through_sentinel(HWND window) {
-  PostMessageA(window, SENTINEL_MESSAGE, 0, 0);
-  std::vector<WaitOutcome> outcomes;
-  for (int guard = 0; guard < 500; ++guard) {
-    const INT_PTR result = wait_window_event();
-    if (result == SENTINEL_MESSAGE) break;
-    outcomes.push_back({result, event_control(), current_event.type, event_window(), current_event.lParam});
-  }
-  return outcomes;
+// Real key presses: each key down and up in turn, with held (if any) down around them all.
+inline void press_keys(std::initializer_list<WORD> keys, WORD held = 0) {
+  std::vector<INPUT> inputs;
+  const auto add = [&](WORD key, DWORD flags) {
+    INPUT& input = inputs.emplace_back();
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = key;
+    input.ki.dwFlags = flags;
+  };
+  if (held) add(held, 0);
+  for (WORD key : keys) add(key, 0), add(key, KEYEVENTF_KEYUP);
+  if (held) add(held, KEYEVENTF_KEYUP);
+  ASSERT_EQ(SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT)), inputs.size());
 }
 
-inline bool is_event_code(INT_PTR result) {
-  return result == EVENT_SIZE_WINDOW || result == EVENT_CLOSE_WINDOW || result == EVENT_CONTROL ||
-         result == EVENT_MENU || result == EVENT_MOUSE_NOTIFY;
+// Runs wait_window_event until key comes up; the timer only guards against input that never
+// arrives.
+inline void wait_for_key_up(WPARAM key) {
+  const UINT_PTR guard = SetTimer(nullptr, 0, 10000, nullptr);
+  for (INT_PTR result = 0; !(result == WM_KEYUP && current_event.wParam == key);) {
+    result = wait_window_event();
+    ASSERT_NE(result, WM_TIMER) << "the key presses never arrived";
+  }
+  KillTimer(nullptr, guard);
 }

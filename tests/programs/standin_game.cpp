@@ -42,8 +42,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
   wsprintfA(title, "Quarvelton %dx%d", width, height);
   RECT frame{0, 0, width > 0 ? width : 320, height > 0 ? height : 200};
   AdjustWindowRect(&frame, WS_OVERLAPPEDWINDOW, FALSE);
-  HWND window = CreateWindowA("QuarveltonGame", title, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT,
-                              frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr, instance, nullptr);
+  HWND window =
+      CreateWindowA("QuarveltonGame", title, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT,
+                    frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr, instance, nullptr);
   ShowWindow(window, show);
 
   MSG message;

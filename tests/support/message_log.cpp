@@ -34,12 +34,12 @@ testing::AssertionResult log_matches(const std::vector<ExpectedMessage>& expecte
   std::string table = "\n  expected                                     | seen\n";
   const size_t rows = std::max(expected.size(), messages.size());
   for (size_t i = 0; i < rows; ++i) {
-    std::string left = i < expected.size() ? describe(expected[i].message, expected[i].where, expected[i].wParam,
-                                                      expected[i].lParam)
+    std::string left = i < expected.size() ? describe(expected[i].message, expected[i].where,
+                                                      expected[i].wParam, expected[i].lParam)
                                            : "";
-    std::string right =
-        i < messages.size() ? describe(messages[i].message, messages[i].where, messages[i].wParam, messages[i].lParam)
-                            : "";
+    std::string right = i < messages.size() ? describe(messages[i].message, messages[i].where,
+                                                       messages[i].wParam, messages[i].lParam)
+                                            : "";
     const bool row_matches = i < expected.size() && i < messages.size() && matches(expected[i], messages[i]);
     left.resize(44, ' ');
     table += (row_matches ? "  " : "! ") + left + " | " + right + "\n";

@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <gtest/gtest.h>
+
 #include <string>
 #include <vector>
 
@@ -13,6 +15,11 @@ using Bytes = std::vector<unsigned char>;
 
 // Heaps, the file registry and the scratch area, as start-up makes them.
 void init_runtime_for_tests();
+
+class RuntimeTest : public testing::Test {
+ protected:
+  void SetUp() override { init_runtime_for_tests(); }
+};
 
 // The folder of the running test program, with a trailing backslash; helper programs
 // are built beside it.
@@ -33,6 +40,8 @@ void remove_tree(const std::string& path);
 bool write_file_bytes(const std::string& path, const Bytes& bytes);
 Bytes read_file_bytes(const std::string& path);
 bool file_exists(const std::string& path);
+// Whether another opener could open the existing file with this access and sharing now.
+bool can_open(const char* name, DWORD access, DWORD share);
 
 // While it lives, a thread of its own closes every message box ("#32770") that a window
 // of this process shows, and counts them.
