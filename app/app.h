@@ -30,6 +30,9 @@ int write_resolution(INT32 width, INT32 height);
 
 inline constexpr char GAME_EXECUTABLE[] = "quar.exe";
 
+// Start-up up to the main procedure, in its fixed order: heaps, files, windows, controls,
+// the scratch area, the interception hook.
+void start_services(HINSTANCE module);
 [[noreturn]] void startup(HINSTANCE module);
 INT_PTR main_procedure();
 INT_PTR fill_resolution_fields();

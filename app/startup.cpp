@@ -1,6 +1,6 @@
 #include "app/app.h"
 
-void startup(HINSTANCE module) {
+void start_services(HINSTANCE module) {
   program_module = module;
   create_main_heap();
   create_object_heap();
@@ -9,6 +9,10 @@ void startup(HINSTANCE module) {
   init_controls();
   init_scratch();
   install_interception_hook();
+}
+
+void startup(HINSTANCE module) {
+  start_services(module);
   main_procedure();
   request_hook_removal();
   end_program();

@@ -16,14 +16,7 @@ LRESULT ignore_click(HWND, INT_PTR) { return 0; }
 
 // The runtime and the window library as start-up prepares them, without the main procedure.
 HWND open_main_form() {
-  program_module = GetModuleHandleA(nullptr);
-  create_main_heap();
-  create_object_heap();
-  init_files();
-  init_windows();
-  init_controls();
-  init_scratch();
-  install_interception_hook();
+  start_services(GetModuleHandleA(nullptr));
   return load_form(FORM_NAME, form_callback);
 }
 

@@ -9,7 +9,10 @@ ensure_packages "${TOOLCHAIN_PACKAGES[@]}" "${WINE_PACKAGES[@]}"
 
 start_wine_session
 status=0
-ctest --test-dir "$BUILD/win64" --output-on-failure --timeout 300 "$@" || status=1
+# A test that fails is run once more: now and then Wine fails to start a program at all
+# (no output, exit code non-zero), which says nothing about the code under test. A test
+# that fails twice fails the run.
+ctest --test-dir "$BUILD/win64" --output-on-failure --timeout 300 --repeat until-pass:2 "$@" || status=1
 
 echo
 echo "Imports of dist/win32/ResolutionChanger.exe:"

@@ -33,17 +33,6 @@ Holdings measure_holdings() {
   return holdings;
 }
 
-const Bytes STORED = {0x51, 0x55, 0x41, 0x52, 0x01, 0x02, 0x03, 0x04, 0x00,
-                      0x04, 0x00, 0x03, 0xAA, 0xBB, 0xCC, 0xDD, 0xEE, 0xFF};
-
-Bytes with_resolution(Bytes bytes, int width, int height) {
-  bytes[8] = static_cast<unsigned char>(width);
-  bytes[9] = static_cast<unsigned char>(width >> 8);
-  bytes[10] = static_cast<unsigned char>(height);
-  bytes[11] = static_cast<unsigned char>(height >> 8);
-  return bytes;
-}
-
 class Endurance : public testing::Test {
  protected:
   TempFolder game;
@@ -55,15 +44,8 @@ class Endurance : public testing::Test {
   void SetUp() override {
     ASSERT_TRUE(CopyFileA((test_program_folder() + GAME_EXECUTABLE).c_str(), GAME_EXECUTABLE, FALSE));
     CreateDirectoryA("Data", nullptr);
-    ASSERT_TRUE(write_file_bytes(CONFIG_FILE_NAME, STORED));
-    program_module = GetModuleHandleA(nullptr);
-    create_main_heap();
-    create_object_heap();
-    init_files();
-    init_windows();
-    init_controls();
-    init_scratch();
-    install_interception_hook();
+    ASSERT_TRUE(write_file_bytes(CONFIG_FILE_NAME, SAMPLE_CONFIG));
+    start_services(GetModuleHandleA(nullptr));
     form = load_form("FORM1", form_callback);
     ASSERT_NE(form, nullptr);
     fill_resolution_fields();
@@ -124,7 +106,7 @@ TEST_F(Endurance, TwoThousandSavesAndTwentyRunsLeaveNothingBehind) {
     if (scratch_cursor != string_scratch)
       return testing::AssertionFailure()
              << "the scratch cursor is " << scratch_cursor - string_scratch << " bytes into the area";
-    if (read_file_bytes(CONFIG_FILE_NAME) != with_resolution(STORED, width, height))
+    if (read_file_bytes(CONFIG_FILE_NAME) != with_resolution(SAMPLE_CONFIG, width, height))
       return testing::AssertionFailure() << "the file does not hold " << width << " x " << height;
     return testing::AssertionSuccess();
   };
@@ -146,7 +128,7 @@ TEST_F(Endurance, TwoThousandSavesAndTwentyRunsLeaveNothingBehind) {
   }
   const Holdings after = measure_holdings();
 
-  EXPECT_EQ(read_file_bytes(CONFIG_FILE_NAME), with_resolution(STORED, width, height));
+  EXPECT_EQ(read_file_bytes(CONFIG_FILE_NAME), with_resolution(SAMPLE_CONFIG, width, height));
   EXPECT_EQ(box_text(ID_WIDTH_BOX), std::to_string(width));
   EXPECT_EQ(boxes.closed(), 0) << "no save showed an error";
   EXPECT_EQ(after.gdi_objects, before.gdi_objects);

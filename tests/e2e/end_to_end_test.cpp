@@ -9,24 +9,12 @@ constexpr char CONFIG[] = "Data\\GAME.CFG";
 constexpr char RANGE_ERROR[] = "Width and height must be whole numbers from 1 to 32767";
 constexpr char WRITE_ERROR[] = "Cannot write Data\\GAME.CFG";
 
-// 1024 x 768 between bytes that must never change.
-const Bytes STORED_1024_768 = {0x51, 0x55, 0x41, 0x52, 0x01, 0x02, 0x03, 0x04, 0x00,
-                               0x04, 0x00, 0x03, 0xAA, 0xBB, 0xCC, 0xDD, 0xEE, 0xFF};
-
-Bytes with_resolution(Bytes bytes, int width, int height) {
-  bytes[8] = static_cast<unsigned char>(width);
-  bytes[9] = static_cast<unsigned char>(width >> 8);
-  bytes[10] = static_cast<unsigned char>(height);
-  bytes[11] = static_cast<unsigned char>(height >> 8);
-  return bytes;
-}
-
 class EndToEnd : public testing::Test {
  protected:
   TempFolder game;
   ChangerDriver changer;
 
-  void lay_out_game(const Bytes& config = STORED_1024_768) {
+  void lay_out_game(const Bytes& config = SAMPLE_CONFIG) {
     ASSERT_TRUE(CopyFileA((test_program_folder() + "quar.exe").c_str(), "quar.exe", FALSE));
     CreateDirectoryA("Data", nullptr);
     ASSERT_TRUE(write_file_bytes(CONFIG, config));
@@ -65,7 +53,7 @@ class EndToEnd : public testing::Test {
 
 TEST_F(EndToEnd, WithoutTheGameTheFormShowsTheErrorAndTheProgramEnds) {
   CreateDirectoryA("Data", nullptr);
-  write_file_bytes(CONFIG, STORED_1024_768);
+  write_file_bytes(CONFIG, SAMPLE_CONFIG);
   start();
   const MessageBoxSeen box = changer.wait_for_message_box();
   ASSERT_NE(box.box, nullptr);
@@ -76,7 +64,7 @@ TEST_F(EndToEnd, WithoutTheGameTheFormShowsTheErrorAndTheProgramEnds) {
   EXPECT_FALSE(IsWindowEnabled(changer.form));
   changer.press_ok(box);
   EXPECT_EQ(changer.wait_for_exit(), 0u);
-  EXPECT_EQ(read_file_bytes(CONFIG), STORED_1024_768);
+  EXPECT_EQ(read_file_bytes(CONFIG), SAMPLE_CONFIG);
 }
 
 TEST_F(EndToEnd, BoxesShowTheStoredValuesAndAFolderNamedQuarExeCounts) {
@@ -88,9 +76,9 @@ TEST_F(EndToEnd, BoxesShowTheStoredValuesAndAFolderNamedQuarExeCounts) {
     const char* height;
   };
   const Case cases[] = {
-      {"stored 1024 x 768", false, STORED_1024_768, "1024", "768"},
-      {"40 9C reads as negative", false, with_resolution(STORED_1024_768, 0x9C40, 0xFFFF), "-25536", "-1"},
-      {"a folder named quar.exe", true, with_resolution(STORED_1024_768, 800, 600), "800", "600"},
+      {"stored 1024 x 768", false, SAMPLE_CONFIG, "1024", "768"},
+      {"40 9C reads as negative", false, with_resolution(SAMPLE_CONFIG, 0x9C40, 0xFFFF), "-25536", "-1"},
+      {"a folder named quar.exe", true, with_resolution(SAMPLE_CONFIG, 800, 600), "800", "600"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -120,11 +108,11 @@ TEST_F(EndToEnd, SaveWritesTheTwoWordsAndNothingElse) {
   changer.type(ID_WIDTH_BOX, "1280");
   changer.type(ID_HEIGHT_BOX, "1024");
   EXPECT_EQ(changer.text(ID_WIDTH_BOX), "1280");
-  save_expecting_file(with_resolution(STORED_1024_768, 1280, 1024));
+  save_expecting_file(with_resolution(SAMPLE_CONFIG, 1280, 1024));
   // Typing goes through the digits-only box: letters and signs never arrive.
   changer.type(ID_WIDTH_BOX, "8a0-0");
   EXPECT_EQ(changer.text(ID_WIDTH_BOX), "800");
-  save_expecting_file(with_resolution(STORED_1024_768, 800, 1024));
+  save_expecting_file(with_resolution(SAMPLE_CONFIG, 800, 1024));
   close_and_expect_exit_code_0();
 }
 
@@ -161,7 +149,7 @@ TEST_F(EndToEnd, OutOfRangeInputIsRefusedAndLeadingDigitsAreTaken) {
     if (c.error) {
       save_expecting_error(c.error);
     } else {
-      save_expecting_file(with_resolution(STORED_1024_768, c.saved_width, 600));
+      save_expecting_file(with_resolution(SAMPLE_CONFIG, c.saved_width, 600));
     }
   }
   close_and_expect_exit_code_0();
@@ -177,7 +165,7 @@ TEST_F(EndToEnd, AFileThatCannotBeWrittenIsReportedAndLosesNothing) {
   changer.type(ID_WIDTH_BOX, "640");
   save_expecting_error(WRITE_ERROR);
   CloseHandle(held);
-  save_expecting_file(with_resolution(STORED_1024_768, 640, 768));
+  save_expecting_file(with_resolution(SAMPLE_CONFIG, 640, 768));
   close_and_expect_exit_code_0();
 }
 
@@ -198,7 +186,7 @@ TEST_F(EndToEnd, RunStartsTheGameInTheSameFolderWithTheSavedResolution) {
   start();
   changer.type(ID_WIDTH_BOX, "1280");
   changer.type(ID_HEIGHT_BOX, "1024");
-  save_expecting_file(with_resolution(STORED_1024_768, 1280, 1024));
+  save_expecting_file(with_resolution(SAMPLE_CONFIG, 1280, 1024));
   changer.click(ID_RUN_BUTTON);
   ASSERT_TRUE(wait_until([] { return !read_file_bytes("quar.log").empty(); })) << "the game never started";
   const Bytes log = read_file_bytes("quar.log");
@@ -234,7 +222,7 @@ TEST_F(EndToEnd, TheCloseBoxAndAltF4EndTheProgramWithExitCode0) {
     c.close(run);
     EXPECT_EQ(run.wait_for_exit(), 0u);
   }
-  EXPECT_EQ(read_file_bytes(CONFIG), STORED_1024_768);
+  EXPECT_EQ(read_file_bytes(CONFIG), SAMPLE_CONFIG);
 }
 
 TEST_F(EndToEnd, CommandLineArgumentsChangeNothing) {
@@ -243,7 +231,7 @@ TEST_F(EndToEnd, CommandLineArgumentsChangeNothing) {
   EXPECT_TRUE(wait_until([&] { return changer.text(ID_WIDTH_BOX) == "1024"; }));
   EXPECT_EQ(changer.text(ID_HEIGHT_BOX), "768");
   close_and_expect_exit_code_0();
-  EXPECT_EQ(read_file_bytes(CONFIG), STORED_1024_768);
+  EXPECT_EQ(read_file_bytes(CONFIG), SAMPLE_CONFIG);
   EXPECT_FALSE(file_exists("quar.log"));
 }
 

@@ -57,6 +57,17 @@ void remove_tree(const std::string& path) {
   RemoveDirectoryA(folder.c_str());
 }
 
+const Bytes SAMPLE_CONFIG = {0x51, 0x55, 0x41, 0x52, 0x01, 0x02, 0x03, 0x04, 0x00,
+                             0x04, 0x00, 0x03, 0xAA, 0xBB, 0xCC, 0xDD, 0xEE, 0xFF};
+
+Bytes with_resolution(Bytes bytes, int width, int height) {
+  bytes[8] = static_cast<unsigned char>(width);
+  bytes[9] = static_cast<unsigned char>(width >> 8);
+  bytes[10] = static_cast<unsigned char>(height);
+  bytes[11] = static_cast<unsigned char>(height >> 8);
+  return bytes;
+}
+
 bool write_file_bytes(const std::string& path, const Bytes& bytes) {
   HANDLE file =
       CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);

@@ -37,6 +37,11 @@ struct TempFolder {
 };
 
 void remove_tree(const std::string& path);
+// A game configuration file holding 1024 x 768 between bytes that must never change, and
+// the same bytes with another resolution in the two words.
+extern const Bytes SAMPLE_CONFIG;
+Bytes with_resolution(Bytes bytes, int width, int height);
+
 bool write_file_bytes(const std::string& path, const Bytes& bytes);
 Bytes read_file_bytes(const std::string& path);
 bool file_exists(const std::string& path);
