@@ -42,14 +42,9 @@ static INT_PTR create_control(const ControlKind& kind, ObjectNumber number, int 
                               int height, const char* text, DWORD flags) {
   const DWORD style = flags | kind.base_style;
   const DWORD extended = (flags & CONTROL_FLAG_EDGE) ? kind.extended_style_with_edge : kind.extended_style;
-  ControlRecord* record = claim_record(control_registry, number);
-  if (!record) return 0;
   const bool dynamic = number == ANY_NUMBER;
-  if (dynamic) {
-    number = dynamic_number(record);
-  } else {
-    free_control(number);
-  }
+  ControlRecord* record = claim_for_open(control_registry, number, free_control);
+  if (!record) return 0;
 
   // The number is the control's id, so that notifications name it in full.
   HWND handle = CreateWindowExA(extended, kind.class_name, text, style, x, y, width, height, control_parent,

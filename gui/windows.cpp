@@ -96,14 +96,9 @@ static void create_tab_accelerators(ObjectNumber number) {
 
 INT_PTR open_window(ObjectNumber number, int x, int y, int width, int height, DWORD flags, const char* title,
                     HWND parent) {
-  WindowRecord* record = claim_record(window_registry, number);
-  if (!record) return 0;
   const bool dynamic = number == ANY_NUMBER;
-  if (dynamic) {
-    number = dynamic_number(record);
-  } else {
-    close_window(number);
-  }
+  WindowRecord* record = claim_for_open(window_registry, number, close_window);
+  if (!record) return 0;
 
   // Kept apart from the shared buffer: creation may open or close other windows.
   char own_class[sizeof class_name];

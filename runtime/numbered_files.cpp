@@ -30,15 +30,15 @@ INT_PTR open_file(ObjectNumber number, const char* name, int mode) {
   HANDLE handle = CreateFileA(name, parameters.access, parameters.share, nullptr, parameters.disposition,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
   if (handle == INVALID_HANDLE_VALUE) return 0;
-  FileRecord* record = claim_record(file_registry, number);
+  const bool dynamic = number == ANY_NUMBER;
+  FileRecord* record = claim_for_open(file_registry, number, close_file);
   if (!record) {
     CloseHandle(handle);
     return 0;
   }
-  if (number != ANY_NUMBER) close_file(number);
   record->handle = handle;
   current_file = handle;
-  return number == ANY_NUMBER ? dynamic_number(record) : reinterpret_cast<INT_PTR>(handle);
+  return dynamic ? number : reinterpret_cast<INT_PTR>(handle);
 }
 
 void close_file(ObjectNumber number) {

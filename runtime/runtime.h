@@ -102,6 +102,21 @@ const Record& read_record(NumberedRegistry<Record>& registry, ObjectNumber numbe
   return found ? *found : default_record;
 }
 
+// Claims the record for an object about to be opened under number and makes the number
+// final: the new record's address for ANY_NUMBER, otherwise the number itself, after
+// close(number) has closed whatever held it. Null when the claim cannot be met.
+template <typename Record, typename Close>
+Record* claim_for_open(NumberedRegistry<Record>& registry, ObjectNumber& number, Close close) {
+  Record* record = claim_record(registry, number);
+  if (!record) return nullptr;
+  if (number == ANY_NUMBER) {
+    number = reinterpret_cast<ObjectNumber>(record);
+  } else {
+    close(number);
+  }
+  return record;
+}
+
 template <typename Record>
 void release_record(NumberedRegistry<Record>& registry, ObjectNumber number) {
   registry_core_release(registry.core, number, sizeof(Record));
