@@ -27,6 +27,7 @@ INT_PTR run_program(const char* file, const char* parameters, const char* direct
     if (folder_length > 0) working_folder = folder;
   }
 
+  static_assert(sizeof(void*) == 8 || sizeof(SHELLEXECUTEINFOA) == 60, "the 32-bit record is 60 bytes");
   SHELLEXECUTEINFOA request{};
   request.cbSize = sizeof request;
   request.fMask = SEE_MASK_NOCLOSEPROCESS;

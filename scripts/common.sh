@@ -1,14 +1,20 @@
-# Shared by the scripts: the project's folders and the installer of missing packages.
+# Shared by the scripts: the project's folders, the installer of missing packages and the
+# Wine session (Wine 10 of the root made by wine_root.sh, under Xvfb).
 # shellcheck shell=bash
 
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 # Separate build and dist folders can be given, so that several builds can run side by side.
 BUILD="${QRC_BUILD_DIR:-$ROOT/build}"
 DIST="${QRC_DIST_DIR:-$ROOT/dist}"
+# The two targets: the 32-bit release first.
+TARGETS=(win32 win64)
 
 TOOLCHAIN_PACKAGES=(cmake make g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix binutils-mingw-w64-i686 googletest)
-WINE_PACKAGES=(wine wine64 xvfb xauth)
-SCREENSHOT_PACKAGES=(x11-apps imagemagick)
+# Wine itself lives in the root; the host gives the X server.
+DISPLAY_PACKAGES=(xvfb xauth)
+SCREENSHOT_PACKAGES=(x11-apps imagemagick x11-utils)
+
+source "$ROOT/scripts/wine_root.sh"
 
 # Installs, without questions, whichever of the named Debian packages is missing.
 ensure_packages() {
@@ -24,17 +30,46 @@ ensure_packages() {
   DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq "${missing[@]}" >/dev/null
 }
 
-# Wine of its own under the build folder, with one wineserver kept alive for the whole run
-# and a 1280x1024x24 X screen when none is given.
+# Runs the calling script again, with the given arguments, inside the Wine root's mounts (see
+# with_wine_root_mounts), with the clone, the build and dist folders and the folders in
+# QRC_EXTRA_MOUNTS at their own paths. Returns at once when already inside.
+enter_wine_root() {
+  [ -n "${QRC_IN_WINE_ROOT:-}" ] && return 0
+  ensure_wine_root
+  local folders=("$ROOT") folder
+  mkdir -p "$BUILD" "$DIST"
+  for folder in "$BUILD" "$DIST" ${QRC_EXTRA_MOUNTS:-}; do
+    folder=$(cd "$folder" && pwd)
+    [[ "$folder/" == "$ROOT/"* ]] || folders+=("$folder")
+  done
+  export QRC_IN_WINE_ROOT=1
+  with_wine_root_mounts "${folders[@]}" -- "$0" "$@"
+  exit $?
+}
+
+# Runs a Windows program (or one of Wine's own commands) of a target in the root, in that
+# target's prefix and the current folder: wine_for win32 prog.exe args...
+wine_for() {
+  local target=$1
+  shift
+  WINEPREFIX="$WINE_PREFIXES/$target" chroot "$WINE_ROOT" /usr/bin/env -C "$PWD" "$(wine_loader "$target")" "$@"
+}
+wineserver_for() {
+  local target=$1
+  shift
+  WINEPREFIX="$WINE_PREFIXES/$target" chroot "$WINE_ROOT" "$WINE_SERVER" "$@"
+}
+
+# A prefix per target (a 32-bit one for the emulated 32-bit programs), a wineserver kept alive
+# for each during the whole run, and a 1280x1024x24 X screen when none is given.
 WINE_SESSION_XVFB_PID=
 start_wine_session() {
-  # A desktop with a window manager gets a prefix of its own: the tests' prefix leaves
-  # windows unmanaged.
-  export WINEPREFIX="$BUILD/wineprefix"
-  [ "${QRC_USE_DISPLAY:-0}" = 1 ] && WINEPREFIX="$BUILD/wineprefix-desktop"
-  export WINEDEBUG=-all
+  # A desktop with a window manager gets prefixes of their own: the tests' leave windows
+  # unmanaged.
+  export WINE_PREFIXES="$BUILD/wineprefix"
+  [ "${QRC_USE_DISPLAY:-0}" = 1 ] && WINE_PREFIXES="$BUILD/wineprefix-desktop"
+  export WINEDEBUG="${WINEDEBUG:--all}"
   export WINEDLLOVERRIDES="mscoree,mshtml="
-  export WINEARCH=win64
   trap stop_wine_session EXIT
   if [ "${QRC_USE_DISPLAY:-0}" != 1 ]; then
     local display=99
@@ -45,31 +80,30 @@ start_wine_session() {
     local tries=0
     until [ -e "/tmp/.X11-unix/X$display" ] || [ $tries -ge 50 ]; do sleep 0.1; tries=$((tries + 1)); done
   fi
-  if [ ! -f "$WINEPREFIX/system.reg" ]; then
-    mkdir -p "$WINEPREFIX"
-    wineboot -i >/dev/null 2>&1
-    wineserver -w
-  fi
-  # Wine's own fonts (Tahoma for the dialog font, Marlett for the caption buttons) are not
-  # found in Debian's data folder on their own.
-  if [ -d /usr/share/wine/fonts ] && [ ! -f "$WINEPREFIX/drive_c/windows/Fonts/tahoma.ttf" ]; then
-    mkdir -p "$WINEPREFIX/drive_c/windows/Fonts"
-    cp /usr/share/wine/fonts/*.tt[fc] "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
-  fi
-  # A server left behind by an interrupted run would keep the old display.
-  wineserver -k >/dev/null 2>&1 || true
-  wineserver -w >/dev/null 2>&1 || true
-  wineserver -p
-  # The first program of a server starts Wine's own services, which would inherit and hold
-  # open the output pipes of whatever ran first; start them here with no output.
-  wine cmd /c exit </dev/null >/dev/null 2>&1
-  # Xvfb has no window manager: Wine would wait two seconds for one at every window it hides.
-  if [ "${QRC_USE_DISPLAY:-0}" != 1 ] && ! grep -q '"Managed"="N"' "$WINEPREFIX/user.reg" 2>/dev/null; then
-    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f </dev/null >/dev/null 2>&1
-  fi
+  local target
+  for target in "${TARGETS[@]}"; do
+    local prefix="$WINE_PREFIXES/$target"
+    if [ ! -f "$prefix/system.reg" ]; then
+      mkdir -p "$prefix"
+      WINEARCH=$target wine_for "$target" wineboot -i >/dev/null 2>&1
+      wineserver_for "$target" -w
+    fi
+    # A server left behind by an interrupted run would keep the old display.
+    wineserver_for "$target" -k >/dev/null 2>&1 || true
+    wineserver_for "$target" -w >/dev/null 2>&1 || true
+    wineserver_for "$target" -p
+    # The first program of a server starts Wine's own services, which would inherit and hold
+    # open the output pipes of whatever ran first; start them here with no output.
+    wine_for "$target" cmd /c exit </dev/null >/dev/null 2>&1
+    # Xvfb has no window manager: Wine would wait two seconds for one at every window it hides.
+    if [ "${QRC_USE_DISPLAY:-0}" != 1 ] && ! grep -q '"Managed"="N"' "$prefix/user.reg" 2>/dev/null; then
+      wine_for "$target" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f </dev/null >/dev/null 2>&1
+    fi
+  done
 }
 
 stop_wine_session() {
-  wineserver -k >/dev/null 2>&1 || true
+  local target
+  for target in "${TARGETS[@]}"; do wineserver_for "$target" -k >/dev/null 2>&1 || true; done
   [ -n "$WINE_SESSION_XVFB_PID" ] && kill "$WINE_SESSION_XVFB_PID" 2>/dev/null || true
 }

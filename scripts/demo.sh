@@ -1,20 +1,28 @@
 #!/usr/bin/env bash
-# Lays out a sample game folder (the stand-in quar.exe and a Data\GAME.CFG holding
-# 1024x768) and starts ResolutionChanger.exe in it under Wine. With a display, the program
-# runs until you close it; without one, it runs under Xvfb, a screenshot of the screen is
-# saved as a PNG, and the program is closed again.
+# Lays out a sample game folder (the stand-in quar.exe and a Data\GAME.CFG holding 1024x768)
+# and starts the release, the 32-bit ResolutionChanger.exe that players download, in it under
+# the root's Wine. With a display, the program runs until you close it; without one, it runs
+# under Xvfb, a screenshot of the screen is saved as dist/screenshot.png, and the program is
+# closed again.
 # On Windows no script is needed: put ResolutionChanger.exe in the game's folder and start it.
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
 
-ensure_packages "${TOOLCHAIN_PACKAGES[@]}" "${WINE_PACKAGES[@]}" "${SCREENSHOT_PACKAGES[@]}" x11-utils
-"$ROOT/scripts/build.sh" >/dev/null
+require_root "$@"
+if [ -z "${QRC_IN_WINE_ROOT:-}" ]; then
+  ensure_packages "${TOOLCHAIN_PACKAGES[@]}" "${DISPLAY_PACKAGES[@]}" "${SCREENSHOT_PACKAGES[@]}"
+  "$ROOT/scripts/build.sh" >/dev/null
+  # A desktop's X authority file lies outside the root.
+  [ -n "${DISPLAY:-}" ] && [ -f "${XAUTHORITY:-$HOME/.Xauthority}" ] &&
+    export QRC_EXTRA_MOUNTS="$(dirname "${XAUTHORITY:-$HOME/.Xauthority}")"
+fi
+enter_wine_root "$@"
 
 game="$BUILD/demo-game"
 rm -rf "$game"
 mkdir -p "$game/Data"
-cp "$BUILD/win64/tests/bin/quar.exe" "$game/quar.exe"
-cp "$DIST/win64/ResolutionChanger.exe" "$game/ResolutionChanger.exe"
+cp "$BUILD/win32/tests/bin/quar.exe" "$game/quar.exe"
+cp "$DIST/win32/ResolutionChanger.exe" "$game/ResolutionChanger.exe"
 # Eight bytes the changer never touches, then 1024 and 768 as 16-bit little-endian words.
 printf 'QUAR\x01\x00\x00\x00\x00\x04\x00\x03' >"$game/Data/GAME.CFG"
 echo "Sample game folder: $game"
@@ -23,19 +31,19 @@ if [ -n "${DISPLAY:-}" ]; then
   export QRC_USE_DISPLAY=1
   start_wine_session
   cd "$game"
-  wine ResolutionChanger.exe
+  wine_for win32 ResolutionChanger.exe
   exit 0
 fi
 
 start_wine_session
 cd "$game"
-wine ResolutionChanger.exe &
+wine_for win32 ResolutionChanger.exe &
 title="Quarvelton Resolution Changer"
-for _ in $(seq 100); do
+for _ in $(seq 150); do
   xwininfo -name "$title" >/dev/null 2>&1 && break
   sleep 0.2
 done
-sleep 1
+sleep 2
 shot="$DIST/screenshot.png"
 mkdir -p "$DIST"
 geometry=$(xwininfo -name "$title" | awk '/Absolute upper-left X/ {x=$4} /Absolute upper-left Y/ {y=$4}

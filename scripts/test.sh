@@ -1,18 +1,24 @@
 #!/usr/bin/env bash
-# The test command: builds both targets, runs the whole suite of the 64-bit build under
-# Wine and Xvfb, and checks that the 32-bit program imports system DLLs only.
+# The test command: builds both targets and runs each one's whole suite under the Wine of the
+# root (scripts/wine_root.sh) and Xvfb, then checks that the 32-bit program imports system DLLs
+# only. Arguments are passed to ctest. Needs root (or password-less sudo).
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
 
-ensure_packages "${TOOLCHAIN_PACKAGES[@]}" "${WINE_PACKAGES[@]}"
-"$ROOT/scripts/build.sh"
+require_root "$@"
+if [ -z "${QRC_IN_WINE_ROOT:-}" ]; then
+  ensure_packages "${TOOLCHAIN_PACKAGES[@]}" "${DISPLAY_PACKAGES[@]}"
+  "$ROOT/scripts/build.sh"
+fi
+enter_wine_root "$@"
 
 start_wine_session
 status=0
-# A test that fails is run once more: now and then Wine fails to start a program at all
-# (no output, exit code non-zero), which says nothing about the code under test. A test
-# that fails twice fails the run.
-ctest --test-dir "$BUILD/win64" --output-on-failure --timeout 300 --repeat until-pass:2 "$@" || status=1
+for target in "${TARGETS[@]}"; do
+  echo
+  echo "== $target =="
+  ctest --test-dir "$BUILD/$target" --output-on-failure --timeout 300 "$@" || status=1
+done
 
 echo
 echo "Imports of dist/win32/ResolutionChanger.exe:"

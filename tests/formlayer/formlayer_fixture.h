@@ -73,16 +73,14 @@ inline LRESULT log_scroll(HWND parent, INT_PTR id, int code, int position, HWND 
 }
 
 // As EnumPropsA reports them; a name given as an atom reads "#atom".
+inline BOOL CALLBACK collect_property_name(HWND, LPSTR name, HANDLE, ULONG_PTR list) {
+  reinterpret_cast<std::set<std::string>*>(list)->insert(
+      IS_INTRESOURCE(name) ? "#" + std::to_string(reinterpret_cast<UINT_PTR>(name)) : name);
+  return TRUE;
+}
 inline std::set<std::string> property_names(HWND window) {
   std::set<std::string> names;
-  EnumPropsExA(
-      window,
-      [](HWND, LPSTR name, HANDLE, ULONG_PTR list) {
-        reinterpret_cast<std::set<std::string>*>(list)->insert(
-            IS_INTRESOURCE(name) ? "#" + std::to_string(reinterpret_cast<UINT_PTR>(name)) : name);
-        return TRUE;
-      },
-      as_lparam(&names));
+  EnumPropsExA(window, collect_property_name, as_lparam(&names));
   return names;
 }
 inline bool has_property(HWND window, const std::string& name) {

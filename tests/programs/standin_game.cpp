@@ -1,5 +1,5 @@
 // A stand-in for the game, built as quar.exe: reads the two words of "Data\GAME.CFG",
-// opens a window of that client size titled with the resolution, and appends one line
+// opens a window titled with that resolution, and appends one line
 // "<width>x<height> <current folder>" to "quar.log" in its current folder.
 #include <windows.h>
 
@@ -40,11 +40,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
 
   char title[64];
   wsprintfA(title, "Quarvelton %dx%d", width, height);
-  RECT frame{0, 0, width > 0 ? width : 320, height > 0 ? height : 200};
-  AdjustWindowRect(&frame, WS_OVERLAPPEDWINDOW, FALSE);
-  HWND window =
-      CreateWindowA("QuarveltonGame", title, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT,
-                    frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr, instance, nullptr);
+  // Small whatever the resolution: Wine grabs the cursor for a window that covers the screen,
+  // and under Xvfb it retries that for ever instead of letting the game end.
+  HWND window = CreateWindowA("QuarveltonGame", title, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT, 320,
+                              200, nullptr, nullptr, instance, nullptr);
   ShowWindow(window, show);
 
   MSG message;

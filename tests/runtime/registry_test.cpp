@@ -94,7 +94,8 @@ TEST_F(Registry, RemovingAnyNodeOfThreeKeepsTheOthersInOrder) {
 }
 
 TEST_F(Registry, ClaimsThatCannotBeMetFailAndChangeNothing) {
-  const ObjectNumber too_large = static_cast<ObjectNumber>(INT32_MAX) + 1;
+  // Past the signed 32-bit range where numbers are pointer-sized; the lowest number otherwise.
+  const ObjectNumber too_large = static_cast<ObjectNumber>(static_cast<int64_t>(INT32_MAX) + 1);
   for (ObjectNumber number :
        {ObjectNumber{-2}, ObjectNumber{-10000}, ObjectNumber{INT32_MAX - 29}, too_large}) {
     SCOPED_TRACE(number);
