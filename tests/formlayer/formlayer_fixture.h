@@ -2,89 +2,65 @@
 // "callback", handlers that log their arguments, and the hook installed for each test.
 #pragma once
 
-#include <algorithm>
 #include <set>
 #include <string>
 #include <vector>
 
 #include "formlayer/formlayer.h"
+
+#include <commctrl.h>
 #include "tests/support/message_log.h"
 #include "tests/support/test_support.h"
 
 // The test procedure's answer to the messages a test sends, told apart from the layer's.
 inline constexpr LRESULT PROC_RESULT = 4242;
 
-inline ExpectedMessage only(UINT message, const char* where) { return {message, where, CHECK_MESSAGE, 0, 0}; }
-inline ExpectedMessage exactly(UINT message, const char* where, WPARAM wParam, LPARAM lParam) {
-  return {message, where, CHECK_BOTH, wParam, lParam};
-}
 inline WPARAM as_wparam(const void* handle) { return reinterpret_cast<WPARAM>(handle); }
 inline LPARAM as_lparam(const void* pointer) { return reinterpret_cast<LPARAM>(pointer); }
 
-// Every message the form callback was given, logged or not.
-inline std::vector<UINT> callback_messages;
-// Run by the test procedure at WM_NCDESTROY, when set.
-inline void (*at_ncdestroy)(HWND window);
-
 inline bool watched(UINT message) {
-  for (UINT logged : {WM_COMMAND, WM_NOTIFY, WM_SETFOCUS, WM_KILLFOCUS, WM_HSCROLL, WM_VSCROLL,
-                      WM_CTLCOLOREDIT, WM_ERASEBKGND, WM_APP, WM_DESTROY, WM_NCDESTROY})
-    if (message == logged) return true;
-  return false;
+  return message == WM_COMMAND || message == WM_NOTIFY || message == WM_SETFOCUS || message == WM_HSCROLL ||
+         message == WM_CTLCOLOREDIT || message == WM_APP;
 }
 
 inline LRESULT CALLBACK test_procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (!watched(message)) return DefWindowProcA(window, message, wParam, lParam);
   log_message(message, "proc", wParam, lParam);
-  if (message == WM_NCDESTROY && at_ncdestroy) at_ncdestroy(window);
-  if (message == WM_DESTROY || message == WM_NCDESTROY)
-    return DefWindowProcA(window, message, wParam, lParam);
   return PROC_RESULT;
 }
 
 inline LRESULT log_form_callback(HWND, UINT message, WPARAM wParam, LPARAM lParam) {
-  callback_messages.push_back(message);
   if (watched(message)) log_message(message, "callback", wParam, lParam);
   return 0;
 }
 
-// Handlers log {id, kind, window, third argument}; the scroll handler adds
-// {code, "position", position, control}.
+// Handlers log {id, kind, window, their last argument}.
 inline LRESULT log_command(HWND window, INT_PTR id) {
   log_message(static_cast<UINT>(id), "command", as_wparam(window), 0);
   return 1;
 }
 inline LRESULT notify_consumes(HWND window, INT_PTR id, NMHDR* header) {
   log_message(static_cast<UINT>(id), "notify", as_wparam(window), as_lparam(header));
-  return 1;
-}
-inline LRESULT notify_passes(HWND window, INT_PTR id, NMHDR* header) {
-  notify_consumes(window, id, header);
-  return 0;
+  return header->code == NM_CLICK;
 }
 inline LRESULT log_focus(HWND window, INT_PTR id, WPARAM other_window) {
   log_message(static_cast<UINT>(id), "focus", as_wparam(window), static_cast<LPARAM>(other_window));
   return 1;
 }
 inline LRESULT log_scroll(HWND parent, INT_PTR id, int code, int position, HWND control) {
-  log_message(static_cast<UINT>(id), "scroll", as_wparam(parent), 0);
-  log_message(code, "position", position, as_lparam(control));
+  log_message(static_cast<UINT>(id), "scroll", as_wparam(parent), as_lparam(control));
+  log_message(static_cast<UINT>(code), "position", static_cast<WPARAM>(position), 0);
   return 1;
 }
 
-// As EnumPropsA reports them; a name given as an atom reads "#atom".
-inline BOOL CALLBACK collect_property_name(HWND, LPSTR name, HANDLE, ULONG_PTR list) {
-  reinterpret_cast<std::set<std::string>*>(list)->insert(
-      IS_INTRESOURCE(name) ? "#" + std::to_string(reinterpret_cast<UINT_PTR>(name)) : name);
+inline BOOL CALLBACK collect_property_name(HWND, LPSTR name, HANDLE, ULONG_PTR names) {
+  if (!IS_INTRESOURCE(name)) reinterpret_cast<std::set<std::string>*>(names)->insert(name);
   return TRUE;
 }
 inline std::set<std::string> property_names(HWND window) {
   std::set<std::string> names;
   EnumPropsExA(window, collect_property_name, as_lparam(&names));
   return names;
-}
-inline bool has_property(HWND window, const std::string& name) {
-  return property_names(window).count(name) == 1;
 }
 
 class FormLayerTest : public testing::Test {
@@ -103,31 +79,23 @@ class FormLayerTest : public testing::Test {
     ASSERT_TRUE(ready);
     install_interception_hook();
     pump_messages();
-    clear_message_log();
-    callback_messages.clear();
-  }
-  void TearDown() override {
-    at_ncdestroy = nullptr;
-    for (auto it = windows.rbegin(); it != windows.rend(); ++it)
-      if (IsWindow(*it)) DestroyWindow(*it);
+    message_log.clear();
   }
   // Hidden, so that no focus or paint message of the system's own gets in the log.
   HWND make_window(HWND parent = nullptr, INT_PTR id = 0) {
-    return windows.emplace_back(CreateWindowExA(0, "FormLayerTestWindow", "",
-                                                parent ? WS_CHILD : WS_OVERLAPPED, 0, 0, 40, 40, parent,
-                                                reinterpret_cast<HMENU>(id), program_module, nullptr));
+    return CreateWindowExA(0, "FormLayerTestWindow", "", parent ? WS_CHILD : WS_OVERLAPPED, 0, 0, 40, 40,
+                           parent, reinterpret_cast<HMENU>(id), program_module, nullptr);
   }
-  // A window whose form callback is set, as load_form leaves it.
+  // A window whose form callback is set, as load_form leaves it, or a child bound on a form under
+  // id, as the form's control list binds its controls.
   HWND make_form(FormCallback callback = log_form_callback) {
     HWND form = make_window();
     SetPropA(form, PROP_FORM_CALLBACK, reinterpret_cast<HANDLE>(callback));
     return form;
   }
-  // A child window bound on form under id, as the form's control list binds its controls.
   HWND bound_child(HWND form, INT_PTR id) {
     HWND child = make_window(form, id);
     bind_control_id(form, child, id, COLOUR_NONE, COLOUR_NONE);
     return child;
   }
-  std::vector<HWND> windows;
 };

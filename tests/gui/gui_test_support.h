@@ -1,9 +1,6 @@
-// Shared by the window library's tests: the start-up they all need, waits and key presses.
+// Shared by the window library's tests: the start-up they all need and real key presses.
 #pragma once
 
-#include <gtest/gtest.h>
-
-#include <utility>
 #include <vector>
 
 #include "gui/gui.h"
@@ -22,19 +19,8 @@ class GuiTest : public testing::Test {
 
 inline HWND as_hwnd(INT_PTR value) { return reinterpret_cast<HWND>(value); }
 
-inline std::pair<LONG, LONG> client_size(HWND window) {
-  RECT client;
-  GetClientRect(window, &client);
-  return {client.right, client.bottom};
-}
-
-// Dispatches what is pending and forgets any event it made outside a wait.
-inline void settle() {
-  pump_messages();
-  current_event.code = EVENT_NONE;
-}
-
-// Real key presses: each key down and up in turn, with held (if any) down around them all.
+// Each key down and up in turn, with held (if any) down around them all; then the loop runs
+// until the last key comes up, the timer only guarding against input that never arrives.
 inline void press_keys(std::initializer_list<WORD> keys, WORD held = 0) {
   std::vector<INPUT> inputs;
   const auto add = [&](WORD key, DWORD flags) {
@@ -47,13 +33,9 @@ inline void press_keys(std::initializer_list<WORD> keys, WORD held = 0) {
   for (WORD key : keys) add(key, 0), add(key, KEYEVENTF_KEYUP);
   if (held) add(held, KEYEVENTF_KEYUP);
   ASSERT_EQ(SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT)), inputs.size());
-}
-
-// Runs wait_window_event until key comes up; the timer only guards against input that never
-// arrives.
-inline void wait_for_key_up(WPARAM key) {
   const UINT_PTR guard = SetTimer(nullptr, 0, 10000, nullptr);
-  for (INT_PTR result = 0; !(result == WM_KEYUP && current_event.wParam == key);) {
+  for (INT_PTR result = 0;
+       !(result == WM_KEYUP && current_event.wParam == (held ? held : *std::rbegin(keys)));) {
     result = wait_window_event();
     ASSERT_NE(result, WM_TIMER) << "the key presses never arrived";
   }

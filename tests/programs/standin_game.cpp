@@ -1,6 +1,6 @@
-// A stand-in for the game, built as quar.exe: reads the two words of "Data\GAME.CFG",
-// opens a window titled with that resolution, and appends one line
-// "<width>x<height> <current folder>" to "quar.log" in its current folder.
+// A stand-in for the game, built as quar.exe: reads the two words of "Data\GAME.CFG", appends
+// one line "<width>x<height> <current folder>" to "quar.log" in its current folder, and opens a
+// window titled with that resolution, or ends at once when its argument is "exit".
 #include <windows.h>
 
 #include <cstdio>
@@ -16,7 +16,7 @@ static LRESULT CALLBACK game_window(HWND window, UINT message, WPARAM wParam, LP
   return DefWindowProcA(window, message, wParam, lParam);
 }
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR arguments, int show) {
   int width = 0, height = 0;
   if (FILE* config = std::fopen("Data\\GAME.CFG", "rb")) {
     width = read_config_word(config, 8);
@@ -29,6 +29,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
     std::fprintf(log, "%dx%d %s\n", width, height, folder);
     std::fclose(log);
   }
+  if (lstrcmpA(arguments, "exit") == 0) return 0;
 
   WNDCLASSA window_class{};
   window_class.lpfnWndProc = game_window;

@@ -1,5 +1,8 @@
 #include "tests/support/test_support.h"
 
+#include <fstream>
+#include <iterator>
+
 void init_runtime_for_tests() {
   program_module = GetModuleHandleA(nullptr);
   create_main_heap();
@@ -10,96 +13,63 @@ void init_runtime_for_tests() {
 
 std::string test_program_folder() {
   char path[MAX_PATH];
-  const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
-  std::string folder(path, length);
-  return folder.substr(0, folder.find_last_of('\\') + 1);
+  const std::string program(path, GetModuleFileNameA(nullptr, path, MAX_PATH));
+  return program.substr(0, program.find_last_of('\\') + 1);
 }
 
 TempFolder::TempFolder() {
-  char temp[MAX_PATH];
-  GetTempPathA(MAX_PATH, temp);
   static int serial = 0;
-  for (;;) {
-    path = std::string(temp) + "qrc_test_" + std::to_string(GetCurrentProcessId()) + "_" +
-           std::to_string(++serial) + "\\";
-    if (CreateDirectoryA(path.c_str(), nullptr)) break;
-  }
-  char current[MAX_PATH];
-  GetCurrentDirectoryA(MAX_PATH, current);
-  previous = current;
-  SetCurrentDirectoryA(path.c_str());
+  std::filesystem::path folder;
+  do {
+    folder = std::filesystem::temp_directory_path() /
+             ("qrc_" + std::to_string(GetCurrentProcessId()) + "_" + std::to_string(++serial));
+  } while (!std::filesystem::create_directory(folder));
+  path = folder.string() + "\\";
+  std::filesystem::current_path(folder);
 }
 
 TempFolder::~TempFolder() {
-  SetCurrentDirectoryA(previous.c_str());
-  remove_tree(path);
-}
-
-void remove_tree(const std::string& path) {
-  std::string folder = path;
-  if (!folder.empty() && folder.back() != '\\') folder += '\\';
-  WIN32_FIND_DATAA found;
-  HANDLE search = FindFirstFileA((folder + "*").c_str(), &found);
-  if (search != INVALID_HANDLE_VALUE) {
-    do {
-      const std::string name = found.cFileName;
-      if (name == "." || name == "..") continue;
-      const std::string child = folder + name;
-      if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-        remove_tree(child);
-      } else {
-        SetFileAttributesA(child.c_str(), FILE_ATTRIBUTE_NORMAL);
-        DeleteFileA(child.c_str());
-      }
-    } while (FindNextFileA(search, &found));
-    FindClose(search);
-  }
-  RemoveDirectoryA(folder.c_str());
+  std::filesystem::current_path(previous);
+  std::error_code ignored;
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(path, ignored))
+    std::filesystem::permissions(entry.path(), std::filesystem::perms::owner_write,
+                                 std::filesystem::perm_options::add, ignored);
+  std::filesystem::remove_all(path, ignored);
 }
 
 const Bytes SAMPLE_CONFIG = {0x51, 0x55, 0x41, 0x52, 0x01, 0x02, 0x03, 0x04, 0x00,
-                             0x04, 0x00, 0x03, 0xAA, 0xBB, 0xCC, 0xDD, 0xEE, 0xFF};
+                             0x05, 0xD0, 0x02, 0xAA, 0xBB, 0xCC, 0xDD, 0xEE, 0xFF};
 
 Bytes with_resolution(Bytes bytes, int width, int height) {
-  bytes[8] = static_cast<unsigned char>(width);
-  bytes[9] = static_cast<unsigned char>(width >> 8);
-  bytes[10] = static_cast<unsigned char>(height);
-  bytes[11] = static_cast<unsigned char>(height >> 8);
+  bytes.resize(std::max<size_t>(bytes.size(), 12));
+  for (int i = 0; i < 2; ++i) {
+    bytes[8 + i] = static_cast<unsigned char>(width >> 8 * i);
+    bytes[10 + i] = static_cast<unsigned char>(height >> 8 * i);
+  }
   return bytes;
 }
 
 bool write_file_bytes(const std::string& path, const Bytes& bytes) {
-  HANDLE file =
-      CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return false;
-  DWORD written = 0;
-  const BOOL ok =
-      bytes.empty() || WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-  CloseHandle(file);
-  return ok && written == bytes.size();
+  std::ofstream file(path, std::ios::binary);
+  file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  return file.good();
 }
 
 Bytes read_file_bytes(const std::string& path) {
-  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return {};
-  Bytes bytes(GetFileSize(file, nullptr));
-  DWORD read = 0;
-  if (!bytes.empty()) ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr);
-  CloseHandle(file);
-  bytes.resize(read);
-  return bytes;
-}
-
-bool file_exists(const std::string& path) {
-  return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+  std::ifstream file(path, std::ios::binary);
+  return Bytes(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
 }
 
 bool can_open(const char* name, DWORD access, DWORD share) {
   HANDLE other = CreateFileA(name, access, share, nullptr, OPEN_EXISTING, 0, nullptr);
-  if (other == INVALID_HANDLE_VALUE) return false;
-  CloseHandle(other);
-  return true;
+  return other != INVALID_HANDLE_VALUE && CloseHandle(other);
+}
+
+bool wait_until(const std::function<bool()>& condition, DWORD milliseconds) {
+  for (const DWORD until = GetTickCount() + milliseconds;; Sleep(20)) {
+    if (condition()) return true;
+    if (static_cast<LONG>(until - GetTickCount()) <= 0) return false;
+  }
 }
 
 void pump_messages(DWORD settle_milliseconds) {
@@ -110,39 +80,6 @@ void pump_messages(DWORD settle_milliseconds) {
       TranslateMessage(&message);
       DispatchMessageA(&message);
     }
-    if (settle_milliseconds) MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
   } while (static_cast<LONG>(until - GetTickCount()) > 0);
 }
-
-static BOOL CALLBACK close_own_message_box(HWND window, LPARAM closer) {
-  DWORD process = 0;
-  GetWindowThreadProcessId(window, &process);
-  char class_name[16] = "";
-  GetClassNameA(window, class_name, sizeof class_name);
-  if (process == GetCurrentProcessId() && lstrcmpA(class_name, "#32770") == 0 && IsWindowVisible(window)) {
-    PostMessageA(window, WM_COMMAND, IDOK, 0);
-    InterlockedIncrement(&reinterpret_cast<MessageBoxCloser*>(closer)->count);
-  }
-  return TRUE;
-}
-
-static DWORD WINAPI close_message_boxes(void* parameter) {
-  auto* closer = static_cast<MessageBoxCloser*>(parameter);
-  while (WaitForSingleObject(closer->stop, 50) == WAIT_TIMEOUT)
-    EnumWindows(close_own_message_box, reinterpret_cast<LPARAM>(closer));
-  return 0;
-}
-
-MessageBoxCloser::MessageBoxCloser() : count(0) {
-  stop = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-  thread = CreateThread(nullptr, 0, close_message_boxes, this, 0, nullptr);
-}
-
-MessageBoxCloser::~MessageBoxCloser() {
-  SetEvent(stop);
-  WaitForSingleObject(thread, INFINITE);
-  CloseHandle(thread);
-  CloseHandle(stop);
-}
-
-int MessageBoxCloser::closed() const { return count; }
