@@ -19,7 +19,7 @@ inline WPARAM as_wparam(const void* handle) { return reinterpret_cast<WPARAM>(ha
 inline LPARAM as_lparam(const void* pointer) { return reinterpret_cast<LPARAM>(pointer); }
 
 inline bool watched(UINT message) {
-  return message == WM_COMMAND || message == WM_NOTIFY || message == WM_SETFOCUS || message == WM_HSCROLL ||
+  return message == WM_COMMAND || message == WM_NOTIFY || message == WM_SETFOCUS ||
          message == WM_CTLCOLOREDIT || message == WM_APP;
 }
 
@@ -47,12 +47,6 @@ inline LRESULT log_focus(HWND window, INT_PTR id, WPARAM other_window) {
   log_message(static_cast<UINT>(id), "focus", as_wparam(window), static_cast<LPARAM>(other_window));
   return 1;
 }
-inline LRESULT log_scroll(HWND parent, INT_PTR id, int code, int position, HWND control) {
-  log_message(static_cast<UINT>(id), "scroll", as_wparam(parent), as_lparam(control));
-  log_message(static_cast<UINT>(code), "position", static_cast<WPARAM>(position), 0);
-  return 1;
-}
-
 inline BOOL CALLBACK collect_property_name(HWND, LPSTR name, HANDLE, ULONG_PTR names) {
   if (!IS_INTRESOURCE(name)) reinterpret_cast<std::set<std::string>*>(names)->insert(name);
   return TRUE;

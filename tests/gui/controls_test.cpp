@@ -7,26 +7,23 @@
 using ControlsTest = GuiTest;
 using Creator = INT_PTR (*)(ObjectNumber, int, int, int, int, const char*, DWORD);
 
-// Each kind's styles with the caller's flags and the edge swapped by CONTROL_FLAG_EDGE, the number
-// as the id, the GUI font, and its text in and out: at most CONTROL_TEXT_MAX characters, and never
-// past the scratch area's last byte (a stand-in area with guard bytes behind it shows any write
-// past the end).
-TEST_F(ControlsTest, KindsGiveStylesEdgesFontAndText) {
+// Each kind's styles with the caller's flags and the edge swapped by CONTROL_FLAG_EDGE, and its
+// text in and out: at most CONTROL_TEXT_MAX characters, and never past the scratch area's last
+// byte (a stand-in area with guard bytes behind it shows any write past the end). A number names
+// one control at a time, a record goes with its window, and a creation that fails keeps none.
+TEST_F(ControlsTest, ControlsLiveUnderTheirNumbersWithTheirStylesAndTexts) {
   set_control_parent(as_hwnd(open_window(1, 0, 0, 400, 300, 0, "controls", nullptr)));
   const Creator edit = create_edit_control, button = create_button_control, text = create_text_control;
-  const DWORD EDGE = CONTROL_FLAG_EDGE, SUNKEN = WS_EX_CLIENTEDGE;
   const std::string long_text(40000, 'w');
   const std::tuple<Creator, DWORD, LONG_PTR, LONG_PTR, std::string> cases[] = {
-      {edit, ES_NUMBER, 0x50032080, SUNKEN, "1024"},
-      {edit, EDGE, 0x50030080, 0, ""},
+      {edit, ES_NUMBER, 0x50032080, WS_EX_CLIENTEDGE, "1024"},
       {button, BS_MULTILINE, 0x50032000, 0, "Save"},
-      {text, SS_CENTER, 0x50020001, 0, " x "},
-      {text, EDGE, 0x50020000, SUNKEN, long_text}};
+      {text, CONTROL_FLAG_EDGE, 0x50020000, WS_EX_CLIENTEDGE, long_text}};
   for (const auto& [create, flags, style, extended_style, written] : cases) {
     const HWND control = as_hwnd(create(100, 5, 5, 120, 24, "before", flags));
     EXPECT_EQ(std::tuple(GetWindowLongPtrA(control, GWL_STYLE), GetWindowLongPtrA(control, GWL_EXSTYLE),
-                         GetWindowLongPtrA(control, GWLP_ID), SendMessageA(control, WM_GETFONT, 0, 0)),
-              std::tuple(style, extended_style, 100, reinterpret_cast<LRESULT>(default_gui_font)));
+                         GetDlgItem(GetParent(control), 100)),
+              std::tuple(style, extended_style, control));
     set_control_text(100, written.c_str());
     EXPECT_EQ(std::string(get_control_text(100)), written.substr(0, CONTROL_TEXT_MAX));
     scratch_release(string_scratch);
@@ -36,26 +33,25 @@ TEST_F(ControlsTest, KindsGiveStylesEdgesFontAndText) {
   string_scratch = area;
   scratch_cursor = scratch_last_byte() - 9;
   set_control_text(100, "0123456789abcdef");
-  EXPECT_EQ(std::string(get_control_text(100)) + std::string(area + SCRATCH_SIZE, 16),
-            "012345678" + std::string(16, '#'));
+  EXPECT_EQ(get_control_text(100) + std::string(area + SCRATCH_SIZE, 16), "012345678" + std::string(16, '#'));
   init_scratch();
-}
-
-// A number names one control at a time; a record goes with its window, and a creation that fails
-// (under a parent that is gone) keeps none.
-TEST_F(ControlsTest, RecordsLiveAndDieWithTheirControls) {
-  set_control_parent(as_hwnd(open_window(1, 0, 0, 400, 300, 0, "controls", nullptr)));
-  const HWND first = as_hwnd(create_edit_control(100, 0, 0, 80, 20, "first", 0));
-  const HWND second = as_hwnd(create_button_control(100, 0, 30, 80, 20, "second", 0));
-  EXPECT_FALSE(IsWindow(first));
-  const ObjectNumber dynamic = create_button_control(ANY_NUMBER, 0, 90, 80, 20, "dynamic", 0);
-  EXPECT_EQ(GetWindowLongPtrA(read_record(control_registry, dynamic).handle, GWLP_ID), dynamic);
-  DestroyWindow(second);
-  set_control_text(100, "lost");  // no control: nothing is set and the text reads empty
+  DestroyWindow(read_record(control_registry, 100).handle);
   EXPECT_EQ(std::tuple(find_record(control_registry, 100), std::string(get_control_text(100))),
             std::tuple(nullptr, std::string()));
+  // The Tab and Shift+Tab commands move round the controls that take the focus, never to a label.
+  const HWND first = as_hwnd(create_edit_control(101, 0, 0, 80, 20, "", 0));
+  create_text_control(102, 0, 0, 80, 20, "", 0);
+  const HWND last = as_hwnd(create_button_control(103, 0, 0, 80, 20, "", 0));
+  SetActiveWindow(GetParent(last));
+  for (const auto& [command, from, to] : {std::tuple<WORD, HWND, HWND>{CMD_NEXT_CONTROL, last, first},
+                                          {CMD_PREVIOUS_CONTROL, first, last},
+                                          {CMD_NEXT_CONTROL, first, last}}) {
+    SetFocus(from);
+    SendMessageA(GetParent(last), WM_COMMAND, MAKEWPARAM(command, 1), 0);
+    EXPECT_EQ(GetFocus(), to) << command;
+  }
   close_window(1);
-  EXPECT_EQ(create_edit_control(5, 0, 0, 80, 20, "", 0), 0);
+  EXPECT_EQ(create_edit_control(5, 0, 0, 80, 20, "", 0), 0) << "the parent is gone";
   EXPECT_EQ(create_button_control(ANY_NUMBER, 0, 0, 80, 20, "", 0), 0);
   EXPECT_EQ(std::tuple(find_record(control_registry, 5), control_registry.core.dynamic.head),
             std::tuple(nullptr, nullptr));
