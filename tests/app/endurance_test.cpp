@@ -15,17 +15,12 @@ int probe_handles() {
   return count;
 }
 
-// The game the last Run started shows the saved resolution in its title; it is closed and
-// waited for.
+// The game the last Run started shows the saved resolution in its title; it is closed.
 bool close_game(const std::string& resolution) {
   HWND window = nullptr;
-  DWORD process_id = 0;
   wait_until([&] { return (window = FindWindowA("QuarveltonGame", ("Quarvelton " + resolution).c_str())); });
-  GetWindowThreadProcessId(window, &process_id);
-  HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, process_id);
   PostMessageA(window, WM_CLOSE, 0, 0);
-  const bool ended = WaitForSingleObject(process, 10000) == WAIT_OBJECT_0;
-  return CloseHandle(process) && ended;
+  return window && wait_until([&] { return !IsWindow(window); });
 }
 
 // The program's own start-up and main form in this process; two thousand saves and twenty

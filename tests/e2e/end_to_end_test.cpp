@@ -239,4 +239,27 @@ TEST(EndToEnd, WithoutTheGameTheFormShowsTheErrorAndTheProgramEnds) {
   EXPECT_EQ(read_file_bytes(CONFIG), SAMPLE_CONFIG);
 }
 
+// What the built program tells Windows about itself; each entry missing changes what a player sees.
+TEST(Release, TheManifestNamesWhatWindowsReadsAtStart) {
+  const HMODULE program = LoadLibraryExA(QRC_PROGRAM_PATH, nullptr, LOAD_LIBRARY_AS_DATAFILE);
+  const HRSRC found = FindResourceA(program, MAKEINTRESOURCEA(1), RT_MANIFEST);
+  ASSERT_NE(found, nullptr) << "no manifest";
+  const std::string manifest(static_cast<const char*>(LockResource(LoadResource(program, found))),
+                             SizeofResource(program, found));
+  const std::pair<const char*, std::string> entries[] = {
+      {"no elevation prompt, and a denied Save is not hidden in VirtualStore",
+       R"(<requestedExecutionLevel level="asInvoker" uiAccess="false"/>)"},
+      {"Windows 7", "{35138b9a-5d96-4fbd-8e2d-a2440225f93a}"},
+      {"Windows 8", "{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}"},
+      {"Windows 8.1", "{1f676c76-80e1-4239-95bb-83d0f6d0da78}"},
+      {"Windows 10 and 11", "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}"},
+      {"sharp at high dpi",
+       R"(<dpiAware xmlns="http://schemas.microsoft.com/SMI/2005/WindowsSettings">true<)"},
+      {"themed controls, and a start at all",
+       std::string(R"(6.0.0.0" processorArchitecture=")") + (sizeof(void*) == 8 ? "amd64" : "x86")}};
+  for (const auto& [why, entry] : entries) EXPECT_NE(manifest.find(entry), std::string::npos) << why;
+  EXPECT_EQ(manifest.find("PerMonitor"), std::string::npos) << "the form is never laid out again";
+  FreeLibrary(program);
+}
+
 }  // namespace
