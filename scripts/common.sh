@@ -88,6 +88,21 @@ start_wine_session() {
       WINEARCH=$target wine_for "$target" wineboot -i >/dev/null 2>&1
       wineserver_for "$target" -w
     fi
+    # Xvfb has no window manager: Wine would wait two seconds for one at every window it hides.
+    if [ "${QRC_USE_DISPLAY:-0}" != 1 ] && ! grep -q '"Managed"="N"' "$prefix/user.reg" 2>/dev/null; then
+      wine_for "$target" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f </dev/null >/dev/null 2>&1
+    fi
+  done
+  set_screen_dpi 96
+}
+
+# The screen's dots per inch for the programs started from now on. Wine reads it when a server's
+# desktop starts, so the servers start again.
+set_screen_dpi() {
+  local target
+  for target in "${TARGETS[@]}"; do
+    wine_for "$target" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$1" /f \
+      </dev/null >/dev/null 2>&1 || true
     # A server left behind by an interrupted run would keep the old display.
     wineserver_for "$target" -k >/dev/null 2>&1 || true
     wineserver_for "$target" -w >/dev/null 2>&1 || true
@@ -95,10 +110,6 @@ start_wine_session() {
     # The first program of a server starts Wine's own services, which would inherit and hold
     # open the output pipes of whatever ran first; start them here with no output.
     wine_for "$target" cmd /c exit </dev/null >/dev/null 2>&1
-    # Xvfb has no window manager: Wine would wait two seconds for one at every window it hides.
-    if [ "${QRC_USE_DISPLAY:-0}" != 1 ] && ! grep -q '"Managed"="N"' "$prefix/user.reg" 2>/dev/null; then
-      wine_for "$target" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f </dev/null >/dev/null 2>&1
-    fi
   done
 }
 

@@ -3,7 +3,7 @@
 # and starts the release, the 32-bit ResolutionChanger.exe that players download, in it under
 # the root's Wine. With a display, the program runs until you close it; without one, it runs
 # under Xvfb, a screenshot of the screen is saved as dist/screenshot.png, and the program is
-# closed again.
+# closed again. QRC_SCREEN_DPI=144 shows it at 144 dots per inch (150%).
 # On Windows no script is needed: put ResolutionChanger.exe in the game's folder and start it.
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
@@ -36,6 +36,7 @@ if [ -n "${DISPLAY:-}" ]; then
 fi
 
 start_wine_session
+set_screen_dpi "${QRC_SCREEN_DPI:-96}"
 cd "$game"
 wine_for win32 ResolutionChanger.exe &
 title="Quarvelton Resolution Changer"
@@ -45,6 +46,7 @@ for _ in $(seq 150); do
 done
 sleep 2
 shot="$DIST/screenshot.png"
+[ "${QRC_SCREEN_DPI:-96}" = 96 ] || shot="$DIST/screenshot-${QRC_SCREEN_DPI}dpi.png"
 mkdir -p "$DIST"
 geometry=$(xwininfo -name "$title" | awk '/Absolute upper-left X/ {x=$4} /Absolute upper-left Y/ {y=$4}
   /Width:/ {w=$2} /Height:/ {h=$2} END {printf "%dx%d+%d+%d", w + 80, h + 80, x - 40, y - 40}')

@@ -20,6 +20,21 @@ for target in "${TARGETS[@]}"; do
   ctest --test-dir "$BUILD/$target" --output-on-failure --timeout 300 "$@" || status=1
 done
 
+# The layout test again at the high dots per inch players use (125% and 150%).
+layout=EndToEnd.TheFormIsLaidOutForTheScreensDotsPerInch
+for dots in 120 144; do
+  set_screen_dpi "$dots"
+  for target in "${TARGETS[@]}"; do
+    if ctest --test-dir "$BUILD/$target" --output-on-failure --timeout 300 -R "^$layout\$" -Q; then
+      echo "$layout at $dots dots per inch ($target): passed"
+    else
+      echo "$layout at $dots dots per inch ($target): FAILED"
+      status=1
+    fi
+  done
+done
+set_screen_dpi 96
+
 echo
 echo "Imports of dist/win32/ResolutionChanger.exe:"
 allowed='^(KERNEL32|USER32|GDI32|SHELL32|COMCTL32|MSVCRT)\.DLL$'

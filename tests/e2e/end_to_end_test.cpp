@@ -1,3 +1,5 @@
+#include <array>
+#include <map>
 #include <string>
 #include <tuple>
 
@@ -237,6 +239,56 @@ TEST(EndToEnd, WithoutTheGameTheFormShowsTheErrorAndTheProgramEnds) {
   EXPECT_EQ(changer.answer_message_box(), "Error: Cannot find quar.exe in this folder");
   EXPECT_EQ(changer.exit_code(), 0u);
   EXPECT_EQ(read_file_bytes(CONFIG), SAMPLE_CONFIG);
+}
+
+// The form and its controls are laid out from their twips at the screen's dots per inch (which
+// scripts/test.sh sets to 96, 120 and 144 in turn), in pixels of the screen: measured by this
+// program, which is dpi-aware itself.
+TEST(EndToEnd, TheFormIsLaidOutForTheScreensDotsPerInch) {
+  SetProcessDPIAware();
+  HDC screen = GetDC(nullptr);
+  const int dots = GetDeviceCaps(screen, LOGPIXELSX);
+  ReleaseDC(nullptr, screen);
+  using Rect = std::array<LONG, 4>;
+  // The client size, then the width box, the height box, Save, Run and the label: left, top, width,
+  // height.
+  const std::map<int, std::array<Rect, 6>> layouts = {{96,
+                                                       {{{0, 0, 211, 42},
+                                                         {8, 8, 33, 20},
+                                                         {56, 8, 33, 20},
+                                                         {96, 8, 49, 25},
+                                                         {152, 8, 49, 25},
+                                                         {40, 8, 17, 17}}}},
+                                                      {120,
+                                                       {{{0, 0, 264, 52},
+                                                         {10, 10, 41, 25},
+                                                         {70, 10, 41, 25},
+                                                         {120, 10, 61, 31},
+                                                         {190, 10, 61, 31},
+                                                         {50, 10, 21, 21}}}},
+                                                      {144,
+                                                       {{{0, 0, 316, 63},
+                                                         {12, 12, 50, 30},
+                                                         {84, 12, 50, 30},
+                                                         {144, 12, 74, 38},
+                                                         {228, 12, 74, 38},
+                                                         {60, 12, 26, 26}}}}};
+  if (!layouts.count(dots)) GTEST_SKIP() << "no layout listed for " << dots << " dots per inch";
+  TempFolder game;
+  lay_out(FILE, FOLDER, FILE, SAMPLE_CONFIG);
+  Changer changer;
+  ASSERT_TRUE(changer.start(game.path));
+  ASSERT_TRUE(changer.shows("1280", "720"));
+  std::array<Rect, 6> seen;
+  RECT r;
+  GetClientRect(changer.form, &r);
+  seen[0] = {r.left, r.top, r.right, r.bottom};
+  for (int i = 1; i < 6; ++i) {
+    GetWindowRect(changer.control(ID_WIDTH_BOX + i - 1), &r);
+    MapWindowPoints(nullptr, changer.form, reinterpret_cast<POINT*>(&r), 2);
+    seen[i] = {r.left, r.top, r.right - r.left, r.bottom - r.top};
+  }
+  EXPECT_EQ(seen, layouts.at(dots)) << dots << " dots per inch";
 }
 
 // What the built program tells Windows about itself; each entry missing changes what a player sees.
