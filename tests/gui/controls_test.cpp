@@ -41,11 +41,12 @@ TEST_F(ControlsTest, ControlsLiveUnderTheirNumbersWithTheirStylesAndTexts) {
   // The Tab and Shift+Tab commands move round the controls that take the focus, never to a label.
   const HWND first = as_hwnd(create_edit_control(101, 0, 0, 80, 20, "", 0));
   create_text_control(102, 0, 0, 80, 20, "", 0);
-  const HWND last = as_hwnd(create_button_control(103, 0, 0, 80, 20, "", 0));
+  const HWND middle = as_hwnd(create_edit_control(103, 0, 0, 80, 20, "", 0));
+  const HWND last = as_hwnd(create_button_control(104, 0, 0, 80, 20, "", 0));
   SetActiveWindow(GetParent(last));
   for (const auto& [command, from, to] : {std::tuple<WORD, HWND, HWND>{CMD_NEXT_CONTROL, last, first},
                                           {CMD_PREVIOUS_CONTROL, first, last},
-                                          {CMD_NEXT_CONTROL, first, last}}) {
+                                          {CMD_NEXT_CONTROL, first, middle}}) {
     SetFocus(from);
     SendMessageA(GetParent(last), WM_COMMAND, MAKEWPARAM(command, 1), 0);
     EXPECT_EQ(GetFocus(), to) << command;

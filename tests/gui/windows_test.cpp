@@ -41,3 +41,25 @@ TEST_F(WindowsTest, ClassesAndRecordsLiveAsLongAsTheirWindows) {
   EXPECT_EQ(std::tuple(window_registry.core.dynamic.head, window_handle(3), window_registry.core.capacity),
             std::tuple(nullptr, nullptr, 10));
 }
+
+static HWND others[2];
+static bool others_enabled[2];
+
+static void CALLBACK look_and_answer(HWND, UINT, UINT_PTR timer, DWORD) {
+  KillTimer(nullptr, timer);
+  for (int i = 0; i < 2; ++i) others_enabled[i] = IsWindowEnabled(others[i]);
+  PostMessageA(FindWindowA("#32770", "Error"), WM_COMMAND, IDOK, 0);
+}
+
+// While the box is open every visible, enabled window of the thread is disabled, not just its
+// owner, and a hidden one is left alone; afterwards all are enabled again.
+TEST_F(WindowsTest, TheMessageBoxIsModalOverTheThreadsWindows) {
+  const HWND owner = as_hwnd(open_window(1, 0, 0, 200, 100, 0, "owner", nullptr));
+  others[0] = as_hwnd(open_window(2, 0, 150, 200, 100, 0, "other", nullptr));
+  others[1] = as_hwnd(open_window(3, 0, 300, 200, 100, WINDOW_HIDDEN, "hidden", nullptr));
+  SetForegroundWindow(owner);
+  SetTimer(nullptr, 0, 200, look_and_answer);
+  EXPECT_EQ(show_message("Error", "Cannot find quar.exe in this folder"), IDOK);
+  EXPECT_EQ(std::tuple(others_enabled[0], others_enabled[1]), std::tuple(false, true));
+  EXPECT_TRUE(IsWindowEnabled(owner) && IsWindowEnabled(others[0]) && IsWindowEnabled(others[1]));
+}

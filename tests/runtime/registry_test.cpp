@@ -51,9 +51,11 @@ TEST_F(Registry, DynamicNumbersNameOnlyLiveRecordsNewestFirst) {
     record->handle = in_use(10 + i);
     numbers.insert(numbers.begin(), dynamic_number(record));
   }
+  // Two records from the middle go, one after the other.
   const ObjectNumber gone = numbers[1];
   release_record(registry, gone);
-  numbers.erase(numbers.begin() + 1);
+  release_record(registry, numbers[2]);
+  numbers.erase(numbers.begin() + 1, numbers.begin() + 3);
   claim_record(registry, 3)->handle = in_use(7);
   release_record(registry, 3);
   FileRecord elsewhere{in_use(8)};
