@@ -99,6 +99,12 @@ LRESULT on_run_click(HWND, INT_PTR) {
   return 0;
 }
 
-INT_PTR launch_game() { return run_program(GAME_EXECUTABLE); }
+// run_program hands back the game's process handle, which nothing here waits on, or TRUE when the shell
+// started it without one; the result says only whether the game started.
+INT_PTR launch_game() {
+  const INT_PTR launched = run_program(GAME_EXECUTABLE);
+  if (launched != 0 && launched != TRUE) CloseHandle(reinterpret_cast<HANDLE>(launched));
+  return launched != 0;
+}
 
 LRESULT form_callback(HWND, UINT, WPARAM, LPARAM) { return 0; }

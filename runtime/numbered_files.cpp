@@ -18,9 +18,10 @@ static constexpr FileModeParameters FILE_MODES[] = {
     {GENERIC_READ | GENERIC_WRITE, 0, OPEN_EXISTING},
 };
 
-void init_files() {
-  registry_init(file_registry, FILE_REGISTRY_SETTINGS);
+bool init_files() {
+  const bool table = registry_init(file_registry, FILE_REGISTRY_SETTINGS);
   current_file = nullptr;
+  return table;
 }
 
 INT_PTR open_file(ObjectNumber number, const char* name, int mode) {
@@ -45,6 +46,8 @@ void close_file(ObjectNumber number) {
   if (number == ANY_NUMBER) return;
   FileRecord* record = find_record(file_registry, number);
   if (!record) return;
+  // Windows may hand the closed handle's value to the next object it makes.
+  if (record->handle == current_file) current_file = nullptr;
   CloseHandle(record->handle);
   release_record(file_registry, number);
 }

@@ -6,6 +6,8 @@
 #include "app/app.h"
 #include "tests/e2e/changer_driver.h"
 
+#include <commctrl.h>
+
 namespace {
 
 constexpr char CONFIG[] = "Data\\GAME.CFG";
@@ -240,6 +242,36 @@ TEST(HostileInput, TwoInstancesSavingAlternatelyEachLand) {
   close_expecting_exit_code_0(first);
   close_expecting_exit_code_0(second);
   EXPECT_EQ(read_file_bytes(CONFIG), saved(stored, 1920, 1080));
+}
+
+// Fault: the program calls an address another process chose (ExitProcess, at the same address in every
+// process), held by that process's window named in a WM_COMMAND, or in an NMHDR read from a WM_NOTIFY's
+// lParam, which may as well point at nothing.
+TEST(HostileInput, MessagesFromAnotherProcessReachNoHandler) {
+  TempFolder game;
+  const Bytes stored = pattern(18);
+  lay_out_game(stored);
+  ChangerDriver changer;
+  ASSERT_TRUE(changer.start(game.path));
+  ASSERT_TRUE(shows(changer, shown(stored, 8), shown(stored, 10)));
+  const auto exit_process =
+      reinterpret_cast<HANDLE>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "ExitProcess"));
+  HWND own = CreateWindowExA(0, "STATIC", "", 0, 0, 0, 1, 1, HWND_MESSAGE, nullptr, nullptr, nullptr);
+  SetPropA(own, "KVQ_EVT_273_0", exit_process);
+  SetPropA(own, "KVQ_EVT_78_-2", exit_process);
+  const NMHDR header{own, 5, NM_CLICK};
+  void* remote = VirtualAllocEx(changer.process.hProcess, nullptr, sizeof header, MEM_COMMIT, PAGE_READWRITE);
+  ASSERT_TRUE(WriteProcessMemory(changer.process.hProcess, remote, &header, sizeof header, nullptr));
+  const std::pair<UINT, LPARAM> messages[] = {{WM_COMMAND, reinterpret_cast<LPARAM>(own)},
+                                              {WM_NOTIFY, reinterpret_cast<LPARAM>(remote)},
+                                              {WM_NOTIFY, 16}};
+  for (const auto& [message, lParam] : messages)
+    SendMessageTimeoutA(changer.form, message, 0, lParam, SMTO_ABORTIFHUNG, 5000, nullptr);
+  DestroyWindow(own);
+  changer.type(ID_WIDTH_BOX, "1280");
+  changer.type(ID_HEIGHT_BOX, "1024");
+  save_expecting(changer, nullptr, CONFIG, saved(stored, 1280, 1024));
+  close_expecting_exit_code_0(changer);
 }
 
 }  // namespace

@@ -55,6 +55,8 @@ TEST_F(Bindings, KeyThatWouldBeCutIsRefused) {
   scratch_cursor = scratch_last_byte() - 8;  // room for "KVQ_EVT_" and nothing more
   EXPECT_EQ(find_event_handler(window, WM_COMMAND, 0), nullptr);
   EXPECT_EQ(scratch_cursor, scratch_last_byte() - 8);
+  // Fault: binding reports success although nothing was stored.
+  EXPECT_EQ(bind_handler<WM_COMMAND>(window, 0, nullptr), 0);
   scratch_release(string_scratch);
   EXPECT_EQ(find_event_handler(window, WM_COMMAND, 0), reinterpret_cast<void*>(log_command));
 }

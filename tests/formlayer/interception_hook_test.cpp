@@ -2,6 +2,9 @@
 
 #include <commctrl.h>
 
+#include <atomic>
+#include <thread>
+
 using Hook = FormLayerTest;
 
 static LONG_PTR procedure_of(HWND window) { return GetWindowLongPtrA(window, GWLP_WNDPROC); }
@@ -66,6 +69,48 @@ TEST_F(Hook, EachMessageReachesItsHandlerCallbackAndWindowInOrder) {
     EXPECT_EQ(procedure_of(receiver), original_procedure);
   }
   EXPECT_FALSE(has_property(exempt, PROP_SAVED_PROCEDURE));
+}
+
+// Fault: a message sent from another thread runs a handler read from a window that thread owns (WM_COMMAND,
+// WM_HSCROLL), or reads its lParam as a structure of this thread's (WM_NOTIFY).
+TEST_F(Hook, MessagesFromAnotherThreadReachNoHandlerAndTheFormWorksAfterwards) {
+  HWND form = make_form(), button = bound_child(form, 102);
+  bind_handler<WM_COMMAND>(button, BN_CLICKED, log_command);
+  bind_handler<WM_NOTIFY>(button, NM_CLICK, notify_consumes);
+  NMHDR header{button, 102, NM_CLICK};
+  std::atomic<bool> done = false;
+  std::thread sender([&] {
+    HWND own = CreateWindowExA(0, "STATIC", "", 0, 0, 0, 1, 1, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    SetPropA(own, "KVQ_EVT_273_0", reinterpret_cast<HANDLE>(log_command));
+    SetPropA(own, "KVQ_EVT_276_0", reinterpret_cast<HANDLE>(log_scroll));
+    SendMessageA(form, WM_COMMAND, MAKEWPARAM(5, BN_CLICKED), as_lparam(own));
+    SendMessageA(form, WM_HSCROLL, 0, as_lparam(own));
+    SendMessageA(form, WM_NOTIFY, 102, as_lparam(&header));
+    DestroyWindow(own);
+    done = true;
+  });
+  for (const DWORD until = GetTickCount() + 10000; !done && static_cast<LONG>(until - GetTickCount()) > 0;) {
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_SENDMESSAGE);
+    pump_messages(0);
+  }
+  sender.join();
+  EXPECT_TRUE(
+      log_matches({only(WM_COMMAND, "callback"), only(WM_COMMAND, "proc"), only(WM_HSCROLL, "callback"),
+                   only(WM_HSCROLL, "proc"), only(WM_NOTIFY, "callback"), only(WM_NOTIFY, "proc")}));
+  clear_message_log();
+  SendMessageA(form, WM_COMMAND, MAKEWPARAM(102, BN_CLICKED), as_lparam(button));
+  EXPECT_TRUE(log_matches({exactly(102, "command", as_wparam(form), 0)}));
+}
+
+// Fault: a window still swapped from an intercepted message that never arrived gets a null procedure at
+// WM_DESTROY, so neither it nor the library's release at WM_NCDESTROY hears of its end.
+TEST_F(Hook, AWindowStillSwappedIsDestroyedThroughItsOwnProcedure) {
+  HWND window = make_window();
+  SetPropA(window, PROP_SAVED_PROCEDURE, reinterpret_cast<HANDLE>(original_procedure));
+  SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(one_shot_subclass_proc));
+  clear_message_log();
+  DestroyWindow(window);
+  EXPECT_TRUE(log_matches({only(WM_DESTROY, "proc"), only(WM_NCDESTROY, "proc")}));
 }
 
 static HWND second_button;

@@ -84,6 +84,11 @@ TEST_F(ControlsTest, RecordsLiveAndDieWithTheirControls) {
   EXPECT_EQ(GetWindowLongPtrA(control_handle(dynamic), GWLP_ID), dynamic);
   set_control_text(dynamic, "renamed");
   EXPECT_STREQ(get_control_text(dynamic), "renamed");
+  // Fault: a dynamic number handed back is taken as a table index; its control stays and is unreachable.
+  const HWND old_dynamic = control_handle(dynamic);
+  const HWND recreated = as_hwnd(create_text_control(dynamic, 0, 90, 80, 20, "again", 0));
+  EXPECT_FALSE(IsWindow(old_dynamic));
+  EXPECT_EQ(control_handle(dynamic), recreated);
   close_window(1);
   for (ObjectNumber number : {ObjectNumber{100}, ObjectNumber{45}, dynamic})
     EXPECT_EQ(find_record(control_registry, number), nullptr) << number;

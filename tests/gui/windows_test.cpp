@@ -24,6 +24,11 @@ TEST_F(WindowsTest, ClassPerWindowIsRegisteredUntilClose) {
   const HWND second = as_hwnd(open_window(5, 10, 10, 100, 80, 0, "second", nullptr));
   EXPECT_FALSE(IsWindow(first)) << "reopening a number closes the old window first";
   EXPECT_EQ(window_handle(5), second);
+  // Fault: a dynamic number handed back is taken as a table index; its window stays open and unreachable.
+  const HWND old_dynamic = window_handle(dynamic);
+  const HWND reopened = as_hwnd(open_window(dynamic, 10, 10, 100, 80, 0, "dynamic", nullptr));
+  EXPECT_FALSE(IsWindow(old_dynamic));
+  EXPECT_EQ(window_handle(dynamic), reopened);
   // The 32-bit release names a dynamic window exactly as "WindowClass_%ld" does; the 64-bit
   // build writes the whole address.
   char dynamic_name[40];
@@ -109,6 +114,39 @@ TEST_F(WindowsTest, TabAcceleratorsAreMadeForEveryWindow) {
   const auto fields = [](const ACCEL& entry) { return std::tuple(entry.fVirt, entry.key, entry.cmd); };
   EXPECT_EQ(fields(entries[0]), std::tuple(FVIRTKEY | FNOINVERT, VK_TAB, 1212));
   EXPECT_EQ(fields(entries[1]), std::tuple(FVIRTKEY | FNOINVERT | FSHIFT, VK_TAB, 1213));
+}
+
+// Fault: closing a window leaves its accelerator fields on the slot, and a reopening whose accelerators
+// cannot be made hands on (and frees again) the old window's.
+TEST_F(WindowsTest, AReusedSlotKeepsNoAcceleratorsOfTheLastWindow) {
+  open_window(1, 0, 0, 50, 50, 0, "first", nullptr);
+  close_window(1);
+  const HANDLE heap = main_heap;
+  main_heap = HeapCreate(0, 0, 65536);
+  int blocks = 0;
+  while (HeapAlloc(main_heap, 0, 16) && ++blocks < 100000) continue;
+  const HWND second = as_hwnd(open_window(1, 0, 0, 50, 50, 0, "second", nullptr));
+  HeapDestroy(main_heap);
+  main_heap = heap;
+  ASSERT_NE(second, nullptr);
+  EXPECT_EQ(window_accelerators(second), nullptr);
+  EXPECT_EQ(read_record(window_registry, 1).accelerator_count, 0);
+}
+
+// Fault: a window destroyed with its parent or owner keeps its record, so its number names a dead handle.
+TEST_F(WindowsTest, WindowsDestroyedWithTheirParentOrOwnerGiveUpTheirNumbers) {
+  const HWND parent = as_hwnd(open_window(1, 0, 0, 200, 100, 0, "parent", nullptr));
+  open_window(2, 0, 0, 50, 50, WS_CHILD, "child", parent);
+  const ObjectNumber owned = open_window(ANY_NUMBER, 0, 0, 50, 50, 0, "owned", parent);
+  close_window(1);
+  for (ObjectNumber number : {ObjectNumber{2}, owned}) EXPECT_EQ(window_handle(number), nullptr) << number;
+  EXPECT_EQ(window_registry.core.dynamic.head, nullptr);
+  // The teardown's walk must not step onto an older window that went with the newer one it owns.
+  const ObjectNumber older = open_window(ANY_NUMBER, 0, 0, 50, 50, 0, "older", nullptr);
+  const ObjectNumber newer = open_window(ANY_NUMBER, 0, 0, 50, 50, 0, "newer", nullptr);
+  SetWindowLongPtrA(window_handle(older), GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(window_handle(newer)));
+  close_all_windows();
+  EXPECT_EQ(window_registry.core.dynamic.head, nullptr);
 }
 
 // Logs the destruction of each of the library's windows under its title.

@@ -51,6 +51,13 @@ TEST_F(Files, WithoutACurrentFileNothingIsReadOrWritten) {
   EXPECT_EQ(write_word(5), 0);
   EXPECT_EQ(file_registry.core.capacity, 10) << "a failed open does not grow the registry";
   EXPECT_FALSE(file_exists("Missing"));
+  // Fault: a closed file stays current, and writing goes to whatever now has its handle value.
+  ASSERT_NE(open_file(1, "closed.bin", FILE_MODE_READ_WRITE), 0);
+  close_file(1);
+  HANDLE other = CreateFileA("other.bin", GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  EXPECT_EQ(write_word(5), 0);
+  CloseHandle(other);
+  EXPECT_EQ(read_file_bytes("other.bin"), Bytes{});
 }
 
 TEST_F(Files, ReopeningAnOpenNumberFailsWithASharingViolation) {
@@ -104,8 +111,12 @@ TEST_F(Files, DynamicNumbersAndCloseAll) {
   EXPECT_EQ(find_record(file_registry, a), nullptr);
   EXPECT_TRUE(can_open("a.bin", GENERIC_WRITE, 0));
   close_file(ANY_NUMBER);
+  // Fault: a dynamic number handed back to open_file leaves its file open and unreachable.
+  const INT_PTR reopened = open_file(b, "e.bin", FILE_MODE_READ_WRITE);
+  EXPECT_TRUE(reopened != 0 && can_open("b.bin", GENERIC_WRITE, 0));
+  EXPECT_EQ(reinterpret_cast<INT_PTR>(read_record(file_registry, b).handle), reopened);
   close_all_files();
-  for (const char* name : {"b.bin", "c.bin", "d.bin"}) EXPECT_TRUE(can_open(name, GENERIC_WRITE, 0)) << name;
+  for (const char* name : {"e.bin", "c.bin", "d.bin"}) EXPECT_TRUE(can_open(name, GENERIC_WRITE, 0)) << name;
   EXPECT_EQ(file_registry.core.dynamic.head, nullptr);
 }
 

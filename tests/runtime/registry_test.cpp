@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <array>
 #include <cstdint>
 #include <tuple>
 #include <vector>
@@ -109,12 +108,27 @@ TEST_F(Registry, ClaimsThatCannotBeMetFailAndChangeNothing) {
     EXPECT_EQ(find_record(registry, 7)->handle, in_use(77));
     EXPECT_EQ(registry.core.dynamic.head, nullptr);
   }
-  // A capacity within the signed range whose table cannot be had: records of 1 MiB.
-  NumberedRegistry<std::array<HANDLE, 131072>> huge{};
-  ASSERT_TRUE(registry_init(huge, FILE_REGISTRY_SETTINGS));
-  EXPECT_EQ(claim_record(huge, INT32_MAX - 100), nullptr);
-  EXPECT_EQ(huge.core.capacity, 10);
-  EXPECT_NE(claim_record(huge, 3), nullptr);
+  // A table within the number limit that cannot be had: its heap has a maximum.
+  main_heap = HeapCreate(0, 0, 65536);
+  NumberedRegistry<FileRecord> capped{};
+  ASSERT_TRUE(registry_init(capped, FILE_REGISTRY_SETTINGS));
+  EXPECT_EQ(claim_record(capped, 60000), nullptr);
+  EXPECT_EQ(capped.core.capacity, 10);
+  EXPECT_NE(claim_record(capped, 3), nullptr);
+}
+
+// Fault: a dynamic number handed back is taken as a table index: the table grows to the address (tens of
+// megabytes on i686) and the object under the number can no longer be reached.
+TEST_F(Registry, ADynamicNumberHandedBackNamesItsRecordOrIsRefused) {
+  NumberedRegistry<FileRecord> registry{};
+  registry_init(registry, FILE_REGISTRY_SETTINGS);
+  FileRecord* live = claim_record(registry, ANY_NUMBER);
+  live->handle = in_use(1);
+  const ObjectNumber stale = dynamic_number(claim_record(registry, ANY_NUMBER));
+  release_record(registry, stale);
+  EXPECT_EQ(claim_record(registry, dynamic_number(live)), live);
+  EXPECT_EQ(claim_record(registry, stale), nullptr);
+  EXPECT_EQ(registry.core.capacity, 10);
 }
 
 bool file_open_when_windows_closed;
