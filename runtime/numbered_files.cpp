@@ -2,6 +2,7 @@
 
 NumberedRegistry<FileRecord> file_registry;
 HANDLE current_file;
+DWORD file_error;
 
 struct FileModeParameters {
   DWORD access;
@@ -26,11 +27,15 @@ bool init_files() {
 
 INT_PTR open_file(ObjectNumber number, const char* name, int mode) {
   current_file = nullptr;
+  file_error = ERROR_INVALID_PARAMETER;
   if (mode < FILE_MODE_READ || mode > FILE_MODE_EXCLUSIVE || !name) return 0;
   const FileModeParameters& parameters = FILE_MODES[mode];
   HANDLE handle = CreateFileA(name, parameters.access, parameters.share, nullptr, parameters.disposition,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (handle == INVALID_HANDLE_VALUE) return 0;
+  if (handle == INVALID_HANDLE_VALUE) {
+    file_error = GetLastError();
+    return 0;
+  }
   const bool dynamic = number == ANY_NUMBER;
   FileRecord* record = claim_for_open(file_registry, number, close_file);
   if (!record) {
@@ -39,6 +44,7 @@ INT_PTR open_file(ObjectNumber number, const char* name, int mode) {
   }
   record->handle = handle;
   current_file = handle;
+  file_error = NO_ERROR;
   return dynamic ? number : reinterpret_cast<INT_PTR>(handle);
 }
 
@@ -59,7 +65,9 @@ void close_all_files() {
 
 LONG file_seek(LONG position) {
   if (!current_file) return -1;
-  return static_cast<LONG>(SetFilePointer(current_file, position, nullptr, FILE_BEGIN));
+  const DWORD moved = SetFilePointer(current_file, position, nullptr, FILE_BEGIN);
+  if (moved == INVALID_SET_FILE_POINTER) file_error = GetLastError();
+  return static_cast<LONG>(moved);
 }
 
 INT32 read_word() {
@@ -74,6 +82,9 @@ INT32 write_word(INT32 value) {
   if (!current_file) return 0;
   const auto word = static_cast<WORD>(value);
   DWORD bytes_written = 0;
-  if (!WriteFile(current_file, &word, sizeof word, &bytes_written, nullptr)) return 0;
+  if (!WriteFile(current_file, &word, sizeof word, &bytes_written, nullptr)) {
+    file_error = GetLastError();
+    return 0;
+  }
   return static_cast<INT32>(bytes_written);
 }

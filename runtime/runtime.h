@@ -213,6 +213,9 @@ enum FileMode : int {
 extern NumberedRegistry<FileRecord> file_registry;
 // The file most recently opened with success; null when the last open failed or that file was closed.
 extern HANDLE current_file;
+// Why the last open, seek or write failed, as GetLastError gave it (NO_ERROR after an open that
+// succeeded), so that a caller can tell the user what to do; the runtime shows nothing itself.
+extern DWORD file_error;
 
 // Each init returns whether its registry's table was had.
 bool init_files();

@@ -7,7 +7,10 @@ namespace {
 
 constexpr char CONFIG[] = "Data\\GAME.CFG";
 constexpr char RANGE_ERROR[] = "Width and height must be whole numbers from 1 to 32767";
-constexpr char WRITE_ERROR[] = "Cannot write Data\\GAME.CFG";
+constexpr char IN_USE_ERROR[] =
+    "Cannot write Data\\GAME.CFG because another program is using it. Close the game and press Save again.";
+constexpr char MISSING_ERROR[] =
+    "Cannot write Data\\GAME.CFG because the Data folder is missing. Start the changer in the game's folder.";
 
 class EndToEnd : public testing::Test {
  protected:
@@ -156,16 +159,19 @@ TEST_F(EndToEnd, OutOfRangeInputIsRefusedAndLeadingDigitsAreTaken) {
 }
 
 TEST_F(EndToEnd, AFileThatCannotBeWrittenIsReportedAndLosesNothing) {
-  lay_out_game();
+  lay_out_game(with_resolution(SAMPLE_CONFIG, 800, 600));
   start();
+  // The boxes are filled once the program has read the file, which holding it would keep from it.
+  ASSERT_TRUE(wait_until([&] { return changer.text(ID_HEIGHT_BOX) == "600"; }));
   // Held open without write sharing by another process, as the running game would.
   HANDLE held =
       CreateFileA(CONFIG, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(held, INVALID_HANDLE_VALUE);
   changer.type(ID_WIDTH_BOX, "640");
-  save_expecting_error(WRITE_ERROR);
+  // Fault: the message does not say that the game holds the file and what to do.
+  save_expecting_error(IN_USE_ERROR);
   CloseHandle(held);
-  save_expecting_file(with_resolution(SAMPLE_CONFIG, 640, 768));
+  save_expecting_file(with_resolution(SAMPLE_CONFIG, 640, 600));
   close_and_expect_exit_code_0();
 }
 
@@ -176,7 +182,8 @@ TEST_F(EndToEnd, WithoutTheDataFolderNothingIsCreatedAndSaveReportsIt) {
       wait_until([&] { return changer.text(ID_WIDTH_BOX) == "0" && changer.text(ID_HEIGHT_BOX) == "0"; }));
   changer.type(ID_WIDTH_BOX, "640");
   changer.type(ID_HEIGHT_BOX, "480");
-  save_expecting_error(WRITE_ERROR);
+  // Fault: the message does not say that the Data folder is missing.
+  save_expecting_error(MISSING_ERROR);
   EXPECT_FALSE(file_exists("Data"));
   close_and_expect_exit_code_0();
 }
