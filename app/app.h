@@ -31,8 +31,12 @@ int write_resolution(INT32 width, INT32 height);
 inline constexpr char GAME_EXECUTABLE[] = "quar.exe";
 
 // Start-up up to the main procedure, in its fixed order: heaps, files, windows, controls,
-// the scratch area, the interception hook.
-void start_services(HINSTANCE module);
+// the scratch area, the interception hook. False when an allocation failed; startup then ends the
+// program with exit code 1.
+bool start_services(HINSTANCE module);
+// What end_program does before the process ends: windows and files closed, the hook removed, the
+// heaps destroyed.
+void stop_services();
 [[noreturn]] void startup(HINSTANCE module);
 INT_PTR main_procedure();
 INT_PTR fill_resolution_fields();
@@ -42,5 +46,6 @@ INT_PTR fill_resolution_fields();
 
 LRESULT on_save_click(HWND window, INT_PTR control_id);
 LRESULT on_run_click(HWND window, INT_PTR control_id);
+// 1 when the game was started, else 0.
 INT_PTR launch_game();
 LRESULT form_callback(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

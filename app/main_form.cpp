@@ -65,6 +65,23 @@ INT32 read_box_number(FormControlId box) {
 
 bool is_saveable_size(INT32 value) { return value >= SMALLEST_SIZE && value <= LARGEST_SIZE; }
 
+// What the player can do about a file that cannot be written depends on why Windows refused.
+const char* write_failure_text(DWORD error) {
+  switch (error) {
+    case ERROR_SHARING_VIOLATION:
+      return "Cannot write Data\\GAME.CFG because another program is using it. Close the game and press Save "
+             "again.";
+    case ERROR_ACCESS_DENIED:
+      return "Cannot write Data\\GAME.CFG because Windows denied access. If the game is installed in a "
+             "protected folder such as Program Files, start the changer as administrator.";
+    case ERROR_PATH_NOT_FOUND:
+      return "Cannot write Data\\GAME.CFG because the Data folder is missing. Start the changer in the "
+             "game's folder.";
+    default:
+      return "Cannot write Data\\GAME.CFG.";
+  }
+}
+
 }  // namespace
 
 INT_PTR create_form_controls(HWND window, const char* form_name) {
@@ -81,15 +98,15 @@ INT_PTR create_form_controls(HWND window, const char* form_name) {
   return 0;
 }
 
-// Writes only values the user typed and reports a file that cannot be written; a good save
-// shows nothing.
+// Writes only values the user typed and reports a file that cannot be written, with what to do
+// about it; a good save shows nothing.
 LRESULT on_save_click(HWND, INT_PTR) {
   const INT32 height = read_box_number(ID_HEIGHT_BOX);
   const INT32 width = read_box_number(ID_WIDTH_BOX);
   if (!is_saveable_size(width) || !is_saveable_size(height)) {
     show_message("Error", "Width and height must be whole numbers from 1 to 32767");
   } else if (!write_resolution(width, height)) {
-    show_message("Error", "Cannot write Data\\GAME.CFG");
+    show_message("Error", write_failure_text(file_error));
   }
   return 0;
 }
@@ -99,6 +116,12 @@ LRESULT on_run_click(HWND, INT_PTR) {
   return 0;
 }
 
-INT_PTR launch_game() { return run_program(GAME_EXECUTABLE); }
+// run_program hands back the game's process handle, which nothing here waits on, or TRUE when the shell
+// started it without one; the result says only whether the game started.
+INT_PTR launch_game() {
+  const INT_PTR launched = run_program(GAME_EXECUTABLE);
+  if (launched != 0 && launched != TRUE) CloseHandle(reinterpret_cast<HANDLE>(launched));
+  return launched != 0;
+}
 
 LRESULT form_callback(HWND, UINT, WPARAM, LPARAM) { return 0; }

@@ -1,18 +1,17 @@
 #include "app/app.h"
 
-void start_services(HINSTANCE module) {
+// Stops at the first allocation that fails, before anything could use what it would have made.
+bool start_services(HINSTANCE module) {
   program_module = module;
-  create_main_heap();
-  create_object_heap();
-  init_files();
-  init_windows();
-  init_controls();
-  init_scratch();
+  if (!create_main_heap() || !create_object_heap() || !init_files() || !init_windows() || !init_controls() ||
+      !init_scratch())
+    return false;
   install_interception_hook();
+  return true;
 }
 
 void startup(HINSTANCE module) {
-  start_services(module);
+  if (!start_services(module)) ExitProcess(1);
   main_procedure();
   request_hook_removal();
   end_program();
@@ -57,8 +56,14 @@ INT_PTR main_procedure() {
   return 0;
 }
 
-void end_program() {
+void stop_services() {
   runtime_teardown();
+  // The hook builds its keys in the scratch area, which goes with main_heap.
+  remove_interception_hook();
   HeapDestroy(main_heap);
+}
+
+void end_program() {
+  stop_services();
   ExitProcess(0);
 }

@@ -44,15 +44,16 @@ INT_PTR bind_control_id(HWND window, HWND control, INT_PTR id, int background, i
 
 int bind_event_handler(HWND window, int message, int code, void* handler) {
   if (!IsWindow(window)) return 0;
-  if (char* key = compose_event_key(message, code)) {
-    if (handler) {
-      SetPropA(window, key, handler);
-    } else {
-      RemovePropA(window, key);
-    }
-    scratch_release(key);
+  char* key = compose_event_key(message, code);
+  if (!key) return 0;
+  int done = 1;
+  if (handler) {
+    done = SetPropA(window, key, handler) ? 1 : 0;
+  } else {
+    RemovePropA(window, key);
   }
-  return 1;
+  scratch_release(key);
+  return done;
 }
 
 INT_PTR get_control_id(HWND window) { return reinterpret_cast<INT_PTR>(GetPropA(window, PROP_ID)); }

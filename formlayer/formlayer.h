@@ -52,7 +52,8 @@ HANDLE find_event_handler(HWND carrier, INT_PTR message, INT_PTR code);
 
 INT_PTR bind_control_id(HWND window, HWND control, INT_PTR id, int background, int text_colour);
 // Stores (or, for a null handler, removes) the handler for (message, code) on window.
-// Returns 1 when window exists, else 0. Use bind_handler to have the kind checked.
+// Returns 1 when that was done, 0 when window does not exist or the scratch area had no room
+// for the key. Use bind_handler to have the kind checked.
 int bind_event_handler(HWND window, int message, int code, void* handler);
 
 template <UINT Message>
@@ -69,6 +70,8 @@ extern HHOOK hook_handle;
 extern bool hook_removal_requested;
 
 void install_interception_hook();
+// At once, unlike request_hook_removal, which waits for the next WM_NCDESTROY.
+void remove_interception_hook();
 void request_hook_removal();
 LRESULT CALLBACK interception_hook(int code, WPARAM wParam, LPARAM lParam);
 LRESULT CALLBACK one_shot_subclass_proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

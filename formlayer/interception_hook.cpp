@@ -31,9 +31,13 @@ LRESULT call_previous(const Dispatch& d) {
   return CallWindowProcA(d.previous, d.window, d.message, d.wParam, d.lParam);
 }
 
+// A window of another thread or process may carry an event property of its own making, so handlers are
+// only ever read from this thread's windows.
+bool is_own_window(HWND window) { return GetWindowThreadProcessId(window, nullptr) == GetCurrentThreadId(); }
+
 bool dispatch_command(Dispatch& d, LRESULT&) {
   const auto control = reinterpret_cast<HWND>(d.lParam);
-  if (!IsWindow(control)) return false;
+  if (!is_own_window(control)) return false;
   d.found = find_event_handler(control, WM_COMMAND, HIWORD(d.wParam));
   if (!d.found) return false;
   reinterpret_cast<CommandHandler>(d.found)(d.window, get_control_id(control));
@@ -41,11 +45,12 @@ bool dispatch_command(Dispatch& d, LRESULT&) {
   return false;
 }
 
+// WM_NOTIFY is not marshalled: sent from another thread, its lParam need not point at anything here.
 bool dispatch_notify(Dispatch& d, LRESULT&) {
   auto* header = reinterpret_cast<NMHDR*>(d.lParam);
-  if (!header) return false;
+  if (!header || InSendMessageEx(nullptr) != ISMEX_NOSEND) return false;
   HWND sender = header->hwndFrom;
-  if (GetPropA(sender, PROP_BAD_CONTROL)) return false;
+  if (!is_own_window(sender) || GetPropA(sender, PROP_BAD_CONTROL)) return false;
   d.found = find_event_handler(sender, WM_NOTIFY, static_cast<int>(header->code));
   if (!d.found) return false;
   d.consumed = reinterpret_cast<NotifyHandler>(d.found)(d.window, get_control_id(sender), header) != 0;
@@ -65,6 +70,7 @@ bool dispatch_focus(Dispatch& d, LRESULT& result) {
 bool dispatch_scroll(Dispatch& d, LRESULT& result) {
   const auto scroll_bar = reinterpret_cast<HWND>(d.lParam);
   HWND control = scroll_bar ? scroll_bar : d.window;
+  if (!is_own_window(control)) return false;
   HANDLE handler = find_event_handler(control, d.message, 0);
   if (!handler) return false;
   result = call_previous(d);
@@ -169,7 +175,11 @@ void offer_to_form_callback(const CWPSTRUCT& record) {
   callback(record.hwnd, record.message, record.wParam, record.lParam);
 }
 
+// A window still swapped from a message that never arrived gets its own procedure back before the saved one
+// goes, so that WM_DESTROY and WM_NCDESTROY reach it.
 void clean_destroyed_window(HWND window) {
+  if (GetWindowLongPtrA(window, GWLP_WNDPROC) == reinterpret_cast<LONG_PTR>(one_shot_subclass_proc))
+    undo_subclass(window);
   RemovePropA(window, PROP_FORM_CALLBACK);
   RemovePropA(window, PROP_SAVED_PROCEDURE);
   set_control_colours(window, 0, COLOUR_NONE, COLOUR_NONE);
@@ -178,9 +188,7 @@ void clean_destroyed_window(HWND window) {
 
 LRESULT remove_hook(int code, WPARAM wParam, LPARAM lParam) {
   const LRESULT result = call_next_hook(code, wParam, lParam);
-  hook_removal_requested = false;
-  UnhookWindowsHookEx(hook_handle);
-  hook_handle = nullptr;
+  remove_interception_hook();
   return result;
 }
 
@@ -189,6 +197,12 @@ LRESULT remove_hook(int code, WPARAM wParam, LPARAM lParam) {
 void install_interception_hook() {
   if (hook_handle) return;
   hook_handle = SetWindowsHookExA(WH_CALLWNDPROC, interception_hook, program_module, GetCurrentThreadId());
+}
+
+void remove_interception_hook() {
+  hook_removal_requested = false;
+  if (hook_handle) UnhookWindowsHookEx(hook_handle);
+  hook_handle = nullptr;
 }
 
 void request_hook_removal() {

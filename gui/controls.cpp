@@ -32,10 +32,11 @@ static constexpr ControlKind TEXT_KIND{"STATIC", WS_CHILD | WS_VISIBLE | WS_GROU
                                        &TEXT_OPERATIONS};
 static_assert(EDIT_KIND.base_style == 0x50030080 && TEXT_KIND.base_style == 0x50020000);
 
-void init_controls() {
-  registry_init(control_registry, CONTROL_REGISTRY_SETTINGS);
+bool init_controls() {
+  const bool table = registry_init(control_registry, CONTROL_REGISTRY_SETTINGS);
   default_gui_font = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
   InitCommonControls();
+  return table;
 }
 
 static INT_PTR create_control(const ControlKind& kind, ObjectNumber number, int x, int y, int width,
@@ -52,7 +53,8 @@ static INT_PTR create_control(const ControlKind& kind, ObjectNumber number, int 
   // Destroying the old control and creating the new one run handlers that may move the table.
   if (!dynamic) record = claim_record(control_registry, number);
   if (!handle) {
-    if (dynamic) release_record(control_registry, number);
+    // A table record is free already; a dynamic one, new or kept for a reopening, goes.
+    release_record(control_registry, number);
     return 0;
   }
   record->handle = handle;

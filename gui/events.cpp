@@ -40,6 +40,7 @@ HWND root_window(HWND handle) {
 }
 
 LRESULT CALLBACK window_procedure(HWND handle, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_NCDESTROY) release_destroyed_window(handle);
   const LRESULT result = translate_event(handle, message, wParam, lParam);
   return result == UNHANDLED_RESULT ? DefWindowProcA(handle, message, wParam, lParam) : result;
 }
@@ -149,8 +150,9 @@ static bool notification_is_event(LPARAM lParam) {
   return false;
 }
 
+// Sent from another thread, WM_NOTIFY's lParam need not point at anything in this process.
 static void translate_notify(HWND window, LPARAM lParam) {
-  if (!lParam) return;
+  if (!lParam || InSendMessageEx(nullptr) != ISMEX_NOSEND) return;
   if (notification_is_event(lParam))
     control_event(window, static_cast<INT_PTR>(reinterpret_cast<const NMHDR*>(lParam)->idFrom));
 }

@@ -28,12 +28,16 @@ extern NumberedRegistry<WindowRecord> window_registry;
 // The parent of the controls created from now on (set_control_parent).
 extern HWND control_parent;
 
-void init_windows();
+// Returns whether the registry's table was had.
+bool init_windows();
 // The handle for a number of the caller's, the dynamic number for ANY_NUMBER, 0 on failure.
 // width and height are those of the client area.
 INT_PTR open_window(ObjectNumber number, int x, int y, int width, int height, DWORD flags, const char* title,
                     HWND parent);
 void close_window(ObjectNumber number);
+// Frees the window's accelerators and releases its record; window_procedure runs it at WM_NCDESTROY,
+// so that a window destroyed by its parent or owner gives up its number as a control does.
+void release_destroyed_window(HWND handle);
 // Dynamic windows first, newest first, then table slots from the top down.
 void close_all_windows();
 HWND window_handle(ObjectNumber number);
@@ -67,7 +71,8 @@ inline constexpr int CONTROL_TEXT_MAX = 31999;
 extern NumberedRegistry<ControlRecord> control_registry;
 extern HFONT default_gui_font;
 
-void init_controls();
+// Returns whether the registry's table was had.
+bool init_controls();
 // The handle for a number of the caller's, the dynamic number for ANY_NUMBER, 0 on failure.
 INT_PTR create_edit_control(ObjectNumber number, int x, int y, int width, int height, const char* text,
                             DWORD flags);

@@ -27,8 +27,8 @@ static const char* format_class_name(ObjectNumber number) {
   return class_name;
 }
 
-void init_windows() {
-  registry_init(window_registry, WINDOW_REGISTRY_SETTINGS);
+bool init_windows() {
+  const bool table = registry_init(window_registry, WINDOW_REGISTRY_SETTINGS);
   current_event = {};
   control_parent = nullptr;
 
@@ -45,6 +45,7 @@ void init_windows() {
   class_template.lpszClassName = class_name;
 
   set_teardown_windows_step(close_all_windows);
+  return table;
 }
 
 static DWORD decode_flags(DWORD flags, PlacementMode& mode) {
@@ -119,7 +120,8 @@ INT_PTR open_window(ObjectNumber number, int x, int y, int width, int height, DW
   record = dynamic ? record : claim_record(window_registry, number);
   if (!handle) {
     UnregisterClassA(own_class, program_module);
-    if (dynamic) release_record(window_registry, number);
+    // A table record is free already; a dynamic one, new or kept for a reopening, goes.
+    release_record(window_registry, number);
     return 0;
   }
   record->handle = handle;
@@ -127,24 +129,35 @@ INT_PTR open_window(ObjectNumber number, int x, int y, int width, int height, DW
   return dynamic ? number : reinterpret_cast<INT_PTR>(handle);
 }
 
-void close_window(ObjectNumber number) {
-  WindowRecord* record = find_record(window_registry, number);
+static void release_window(ObjectNumber number) {
+  const WindowRecord* record = find_record(window_registry, number);
   if (!record) return;
-  const WindowRecord closing = *record;
-
-  HWND owner = GetWindow(closing.handle, GW_OWNER);
-  if (owner) SetActiveWindow(owner);
-  DestroyWindow(closing.handle);
-  UnregisterClassA(format_class_name(number), program_module);
-
-  // A handler run by the destruction may have closed this number already.
-  record = find_record(window_registry, number);
-  if (!record || record->handle != closing.handle) return;
-  if (closing.accelerator_count != 0) {
-    HeapFree(main_heap, 0, closing.accelerator_entries);
-    DestroyAcceleratorTable(closing.accelerator_table);
+  if (record->accelerator_count != 0) {
+    HeapFree(main_heap, 0, record->accelerator_entries);
+    DestroyAcceleratorTable(record->accelerator_table);
   }
   release_record(window_registry, number);
+}
+
+void release_destroyed_window(HWND handle) {
+  const ObjectNumber number = find_window_number(handle);
+  if (number != -1) release_window(number);
+}
+
+void close_window(ObjectNumber number) {
+  const WindowRecord* record = find_record(window_registry, number);
+  if (!record) return;
+  const HWND closing = record->handle;
+
+  HWND owner = GetWindow(closing, GW_OWNER);
+  if (owner) SetActiveWindow(owner);
+  DestroyWindow(closing);
+  UnregisterClassA(format_class_name(number), program_module);
+
+  // The window's procedure released the record at WM_NCDESTROY, unless the window was not destroyed or
+  // its procedure was replaced; a handler run by the destruction may have opened another under the number.
+  record = find_record(window_registry, number);
+  if (record && record->handle == closing) release_window(number);
 }
 
 void close_all_windows() {

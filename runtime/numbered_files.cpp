@@ -2,6 +2,7 @@
 
 NumberedRegistry<FileRecord> file_registry;
 HANDLE current_file;
+DWORD file_error;
 
 struct FileModeParameters {
   DWORD access;
@@ -18,18 +19,23 @@ static constexpr FileModeParameters FILE_MODES[] = {
     {GENERIC_READ | GENERIC_WRITE, 0, OPEN_EXISTING},
 };
 
-void init_files() {
-  registry_init(file_registry, FILE_REGISTRY_SETTINGS);
+bool init_files() {
+  const bool table = registry_init(file_registry, FILE_REGISTRY_SETTINGS);
   current_file = nullptr;
+  return table;
 }
 
 INT_PTR open_file(ObjectNumber number, const char* name, int mode) {
   current_file = nullptr;
+  file_error = ERROR_INVALID_PARAMETER;
   if (mode < FILE_MODE_READ || mode > FILE_MODE_EXCLUSIVE || !name) return 0;
   const FileModeParameters& parameters = FILE_MODES[mode];
   HANDLE handle = CreateFileA(name, parameters.access, parameters.share, nullptr, parameters.disposition,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (handle == INVALID_HANDLE_VALUE) return 0;
+  if (handle == INVALID_HANDLE_VALUE) {
+    file_error = GetLastError();
+    return 0;
+  }
   const bool dynamic = number == ANY_NUMBER;
   FileRecord* record = claim_for_open(file_registry, number, close_file);
   if (!record) {
@@ -38,6 +44,7 @@ INT_PTR open_file(ObjectNumber number, const char* name, int mode) {
   }
   record->handle = handle;
   current_file = handle;
+  file_error = NO_ERROR;
   return dynamic ? number : reinterpret_cast<INT_PTR>(handle);
 }
 
@@ -45,6 +52,8 @@ void close_file(ObjectNumber number) {
   if (number == ANY_NUMBER) return;
   FileRecord* record = find_record(file_registry, number);
   if (!record) return;
+  // Windows may hand the closed handle's value to the next object it makes.
+  if (record->handle == current_file) current_file = nullptr;
   CloseHandle(record->handle);
   release_record(file_registry, number);
 }
@@ -56,7 +65,9 @@ void close_all_files() {
 
 LONG file_seek(LONG position) {
   if (!current_file) return -1;
-  return static_cast<LONG>(SetFilePointer(current_file, position, nullptr, FILE_BEGIN));
+  const DWORD moved = SetFilePointer(current_file, position, nullptr, FILE_BEGIN);
+  if (moved == INVALID_SET_FILE_POINTER) file_error = GetLastError();
+  return static_cast<LONG>(moved);
 }
 
 INT32 read_word() {
@@ -71,6 +82,9 @@ INT32 write_word(INT32 value) {
   if (!current_file) return 0;
   const auto word = static_cast<WORD>(value);
   DWORD bytes_written = 0;
-  if (!WriteFile(current_file, &word, sizeof word, &bytes_written, nullptr)) return 0;
+  if (!WriteFile(current_file, &word, sizeof word, &bytes_written, nullptr)) {
+    file_error = GetLastError();
+    return 0;
+  }
   return static_cast<INT32>(bytes_written);
 }

@@ -12,6 +12,10 @@ static bool in_table(const RegistryCore& core, ObjectNumber number) {
 
 static bool record_in_use(const void* record) { return *static_cast<const HANDLE*>(record) != nullptr; }
 
+static bool is_dynamic(const RegistryCore& core, ObjectNumber number) {
+  return object_list_contains(core.dynamic, reinterpret_cast<void*>(number));
+}
+
 // Byte size of a table with room for capacity + spare records, or 0 when it cannot be had.
 static SIZE_T table_bytes(INT32 capacity, const RegistrySettings& settings, SIZE_T record_size) {
   const uint64_t records = static_cast<uint64_t>(capacity) + static_cast<uint64_t>(settings.spare_records);
@@ -31,9 +35,9 @@ bool registry_core_init(RegistryCore& core, const RegistrySettings& settings, SI
 }
 
 // Grows the table so that number becomes an index below the capacity; leaves everything as
-// it was when the new capacity would not fit a signed 32-bit value or memory runs out.
+// it was when the new capacity would reach TABLE_NUMBER_LIMIT or memory runs out.
 static bool grow_table(RegistryCore& core, ObjectNumber number, SIZE_T record_size) {
-  if (!core.table || number > INT32_MAX - core.settings.growth_step) return false;
+  if (!core.table || number >= TABLE_NUMBER_LIMIT - core.settings.growth_step) return false;
   const auto capacity = static_cast<INT32>(number + core.settings.growth_step);
   const SIZE_T bytes = table_bytes(capacity, core.settings, record_size);
   if (bytes == 0) return false;
@@ -46,6 +50,7 @@ static bool grow_table(RegistryCore& core, ObjectNumber number, SIZE_T record_si
 
 void* registry_core_claim(RegistryCore& core, ObjectNumber number, SIZE_T record_size) {
   if (number == ANY_NUMBER) return object_list_add(core.dynamic, sizeof(ObjectListNode) + record_size);
+  if (is_dynamic(core, number)) return reinterpret_cast<void*>(number);
   if (number < 0) return nullptr;
   if (number >= core.capacity && !grow_table(core, number, record_size)) return nullptr;
   return table_record(core, number, record_size);
@@ -55,16 +60,21 @@ void* registry_core_find(RegistryCore& core, ObjectNumber number, SIZE_T record_
   void* record = nullptr;
   if (in_table(core, number)) {
     if (core.table) record = table_record(core, number, record_size);
-  } else if (object_list_contains(core.dynamic, reinterpret_cast<void*>(number))) {
+  } else if (is_dynamic(core, number)) {
     record = reinterpret_cast<void*>(number);
   }
   return record && record_in_use(record) ? record : nullptr;
 }
 
+// A released record is all zero, so that nothing of the object it held is handed on to the next one.
 void registry_core_release(RegistryCore& core, ObjectNumber number, SIZE_T record_size) {
   if (in_table(core, number)) {
-    if (core.table) *reinterpret_cast<HANDLE*>(table_record(core, number, record_size)) = nullptr;
-  } else if (object_list_contains(core.dynamic, reinterpret_cast<void*>(number))) {
-    object_list_remove(core.dynamic, reinterpret_cast<void*>(number));
+    if (core.table) ZeroMemory(table_record(core, number, record_size), record_size);
+  } else if (is_dynamic(core, number)) {
+    if (number == core.reopening) {
+      ZeroMemory(reinterpret_cast<void*>(number), record_size);
+    } else {
+      object_list_remove(core.dynamic, reinterpret_cast<void*>(number));
+    }
   }
 }

@@ -17,9 +17,12 @@ inline constexpr LRESULT UNHANDLED_RESULT = static_cast<LRESULT>(0xD0D0D0D1u);
 extern HINSTANCE program_module;
 extern HANDLE main_heap;
 extern HANDLE object_heap;
+// 0 in the program: main_heap grows as needed. Tests set a maximum to make allocations from it fail.
+extern SIZE_T main_heap_maximum;
 
-void create_main_heap();
-void create_object_heap();
+// Each returns whether its heap was made.
+bool create_main_heap();
+bool create_object_heap();
 
 // The window library hands its close-all here, so that this layer never depends on it.
 void set_teardown_windows_step(void (*close_all_windows)());
@@ -57,6 +60,10 @@ inline constexpr RegistrySettings WINDOW_REGISTRY_SETTINGS{10, 30, 2};
 inline constexpr RegistrySettings CONTROL_REGISTRY_SETTINGS{30, 30, 2};
 inline constexpr RegistrySettings FILE_REGISTRY_SETTINGS{10, 10, 1};
 
+// Nothing is ever allocated below 64 KiB, so a table kept below it never holds an index that is
+// also a dynamic number (an address); a number whose table would reach it is refused.
+inline constexpr ObjectNumber TABLE_NUMBER_LIMIT = 0x10000;
+
 // The untyped core; the first pointer-sized word of every record is the object's OS
 // handle, and a record whose first word is 0 is free.
 struct RegistryCore {
@@ -64,6 +71,7 @@ struct RegistryCore {
   INT32 capacity;
   BYTE* table;
   ObjectList dynamic;
+  ObjectNumber reopening;  // a dynamic number whose record its release clears and keeps
 };
 
 bool registry_core_init(RegistryCore& core, const RegistrySettings& settings, SIZE_T record_size);
@@ -82,7 +90,8 @@ bool registry_init(NumberedRegistry<Record>& registry, const RegistrySettings& s
 }
 
 // The record that is to hold the object with this number (a new dynamic record for
-// ANY_NUMBER), or null when the claim cannot be met; a failed claim changes nothing.
+// ANY_NUMBER, the dynamic record itself for a dynamic number), or null when the claim cannot
+// be met; a failed claim changes nothing.
 template <typename Record>
 Record* claim_record(NumberedRegistry<Record>& registry, ObjectNumber number) {
   return static_cast<Record*>(registry_core_claim(registry.core, number, sizeof(Record)));
@@ -104,7 +113,9 @@ const Record& read_record(NumberedRegistry<Record>& registry, ObjectNumber numbe
 
 // Claims the record for an object about to be opened under number and makes the number
 // final: the new record's address for ANY_NUMBER, otherwise the number itself, after
-// close(number) has closed whatever held it. Null when the claim cannot be met.
+// close(number) has closed whatever held it. Null when the claim cannot be met. A dynamic
+// record outlives that close, so that its number names the new object as a table number does;
+// when the open then fails, the opener releases it.
 template <typename Record, typename Close>
 Record* claim_for_open(NumberedRegistry<Record>& registry, ObjectNumber& number, Close close) {
   Record* record = claim_record(registry, number);
@@ -112,7 +123,10 @@ Record* claim_for_open(NumberedRegistry<Record>& registry, ObjectNumber& number,
   if (number == ANY_NUMBER) {
     number = reinterpret_cast<ObjectNumber>(record);
   } else {
+    const ObjectNumber outer = registry.core.reopening;
+    registry.core.reopening = number;
     close(number);
+    registry.core.reopening = outer;
   }
   return record;
 }
@@ -127,13 +141,16 @@ ObjectNumber dynamic_number(const Record* record) {
   return reinterpret_cast<ObjectNumber>(record);
 }
 
-// Calls close(number) for every dynamic record, newest first; the successor is taken
-// before each call because closing releases the node.
+// Calls close(number) for every dynamic record, newest first. The successor is taken before
+// each call because closing releases the node; closing may release others too (a window
+// destroyed with its owner), and a successor gone meanwhile starts the walk again.
 template <typename Record, typename Close>
 void close_dynamic_records(NumberedRegistry<Record>& registry, Close close) {
-  for (ObjectListNode* node = registry.core.dynamic.head; node;) {
+  ObjectList& list = registry.core.dynamic;
+  for (ObjectListNode* node = list.head; node;) {
     ObjectListNode* next = node->next;
     close(reinterpret_cast<ObjectNumber>(object_list_payload(node)));
+    if (next && !object_list_contains(list, object_list_payload(next))) next = list.head;
     node = next;
   }
 }
@@ -145,8 +162,9 @@ inline constexpr SIZE_T SCRATCH_SIZE = 64000;
 extern char* string_scratch;
 extern char* scratch_cursor;
 
-// Allocates the area from main_heap and puts the cursor at its start.
-void init_scratch();
+// Allocates the area from main_heap and puts the cursor at its start; returns whether the area was had.
+// Without it the area is a single byte, so that builders still write nowhere else.
+bool init_scratch();
 // The last byte of the area; nothing is ever written past it.
 char* scratch_last_byte();
 // Releases every temporary built since start.
@@ -193,10 +211,14 @@ enum FileMode : int {
 };
 
 extern NumberedRegistry<FileRecord> file_registry;
-// The file most recently opened with success; null when the last open failed.
+// The file most recently opened with success; null when the last open failed or that file was closed.
 extern HANDLE current_file;
+// Why the last open, seek or write failed, as GetLastError gave it (NO_ERROR after an open that
+// succeeded), so that a caller can tell the user what to do; the runtime shows nothing itself.
+extern DWORD file_error;
 
-void init_files();
+// Each init returns whether its registry's table was had.
+bool init_files();
 // The file handle for a number of the caller's, the new number for ANY_NUMBER, 0 on failure.
 INT_PTR open_file(ObjectNumber number, const char* name, int mode);
 void close_file(ObjectNumber number);

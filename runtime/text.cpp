@@ -2,17 +2,24 @@
 
 #include "runtime/runtime.h"
 
-char* string_scratch;
-char* scratch_cursor;
+// Until the area is had, and when it cannot be, the builders write here: one byte, the zero that ends
+// every text.
+static char no_area[1];
+static SIZE_T area_size = sizeof no_area;
+char* string_scratch = no_area;
+char* scratch_cursor = no_area;
 
-void init_scratch() {
-  string_scratch = static_cast<char*>(HeapAlloc(main_heap, HEAP_ZERO_MEMORY, SCRATCH_SIZE));
+bool init_scratch() {
+  auto* area = static_cast<char*>(HeapAlloc(main_heap, HEAP_ZERO_MEMORY, SCRATCH_SIZE));
+  string_scratch = area ? area : no_area;
+  area_size = area ? SCRATCH_SIZE : sizeof no_area;
   scratch_cursor = string_scratch;
+  return area != nullptr;
 }
 
 // Builders never put anything but a zero on the last byte, so every text that starts in
 // the area also ends in it.
-char* scratch_last_byte() { return string_scratch + SCRATCH_SIZE - 1; }
+char* scratch_last_byte() { return string_scratch + area_size - 1; }
 
 static char* inside_area(char* destination) {
   if (destination < string_scratch || destination > scratch_last_byte()) return scratch_last_byte();

@@ -10,7 +10,15 @@ namespace {
 
 constexpr char CONFIG[] = "Data\\GAME.CFG";
 constexpr char RANGE_ERROR[] = "Width and height must be whole numbers from 1 to 32767";
-constexpr char WRITE_ERROR[] = "Cannot write Data\\GAME.CFG";
+constexpr char IN_USE[] =
+    "Cannot write Data\\GAME.CFG because another program is using it. Close the game and "
+    "press Save again.";
+constexpr char DENIED[] =
+    "Cannot write Data\\GAME.CFG because Windows denied access. If the game is installed in a "
+    "protected folder such as Program Files, start the changer as administrator.";
+constexpr char MISSING[] =
+    "Cannot write Data\\GAME.CFG because the Data folder is missing. Start the changer in "
+    "the game's folder.";
 
 // The visible top-level window of the process with this class and title (null: any).
 HWND find_top_level(DWORD process_id, const char* class_name, const char* title) {
@@ -100,16 +108,18 @@ struct Changer {
   }
 };
 
-enum Place { NONE, FILE, FOLDER };
+enum Place { NONE, FILE, FOLDER, HELD, READ_ONLY };
 
 // quar.exe, Data and Data\GAME.CFG, each missing, a file (the stand-in game; the stored bytes) or
-// a folder.
+// a folder; GAME.CFG may also be read-only, or (once the changer has read it) held open by another
+// program without write sharing, as the running game would.
 void lay_out(Place game, Place data, Place config, const Bytes& stored) {
   if (game == FILE) CopyFileA((test_program_folder() + "quar.exe").c_str(), "quar.exe", FALSE);
   if (game == FOLDER) CreateDirectoryA("quar.exe", nullptr);
   if (data == FILE) write_file_bytes("Data", stored);
   if (data == FOLDER) CreateDirectoryA("Data", nullptr);
-  if (config == FILE) write_file_bytes(CONFIG, stored);
+  if (config != NONE && config != FOLDER) write_file_bytes(CONFIG, stored);
+  if (config == READ_ONLY) SetFileAttributesA(CONFIG, FILE_ATTRIBUTE_READONLY);
   if (config == FOLDER) CreateDirectoryA(CONFIG, nullptr);
 }
 
@@ -163,9 +173,11 @@ TEST(EndToEnd, EachGameFolderShowsTheStoredWordsSavesOnlyThemAndRunsTheGame) {
   const char *game = "Quarvelton 1280x1024", *arguments = "/width=640 \"Data\\GAME.CFG\" --run";
   cases.insert(cases.end(),
                {{"no GAME.CFG", "", FILE, FOLDER, NONE, none, nullptr, nullptr, ""},
-                {"no Data folder", "", FILE, NONE, NONE, none, WRITE_ERROR, nullptr, ""},
-                {"GAME.CFG is a folder", "", FILE, FOLDER, FOLDER, none, WRITE_ERROR, nullptr, ""},
-                {"Data is a file", "", FILE, FILE, NONE, stored, WRITE_ERROR, nullptr, ""},
+                {"no Data folder", "", FILE, NONE, NONE, none, MISSING, nullptr, ""},
+                {"GAME.CFG is a folder", "", FILE, FOLDER, FOLDER, none, DENIED, nullptr, ""},
+                {"Data is a file", "", FILE, FILE, NONE, stored, MISSING, nullptr, ""},
+                {"GAME.CFG held by the game", "", FILE, FOLDER, HELD, stored, IN_USE, nullptr, ""},
+                {"GAME.CFG read-only", "", FILE, FOLDER, READ_ONLY, stored, DENIED, nullptr, ""},
                 // The probe takes the folder for the game, and the shell opens it.
                 {"quar.exe is a folder", "", FOLDER, FOLDER, FILE, stored, nullptr, "quar.exe", ""},
                 {"a long path", deep, FILE, FOLDER, FILE, stored, nullptr, game, ""},
@@ -182,12 +194,19 @@ TEST(EndToEnd, EachGameFolderShowsTheStoredWordsSavesOnlyThemAndRunsTheGame) {
     const DWORD kind = GetFileAttributesA(checked);
     Changer changer;
     ASSERT_TRUE(changer.start(folder, c.arguments));
-    EXPECT_TRUE(c.error ? changer.shows("0", "0") : changer.shows(shown(c.stored, 8), shown(c.stored, 10)));
+    const bool readable = !c.error || c.config == HELD || c.config == READ_ONLY;
+    EXPECT_TRUE(readable ? changer.shows(shown(c.stored, 8), shown(c.stored, 10)) : changer.shows("0", "0"));
     EXPECT_EQ(GetFileAttributesA(checked), kind) << "reading creates nothing";
     changer.type(ID_WIDTH_BOX, "1280");
     changer.type(ID_HEIGHT_BOX, "1024");
-    save_expecting(changer, c.error, checked, c.error ? before : with_resolution(c.stored, 1280, 1024));
-    EXPECT_TRUE(!c.error || GetFileAttributesA(checked) == kind) << "nothing is created or replaced";
+    HANDLE held = c.config == HELD ? CreateFileA(CONFIG, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ,
+                                                 nullptr, OPEN_EXISTING, 0, nullptr)
+                                   : INVALID_HANDLE_VALUE;
+    // Wine run as root, as on these machines, writes a read-only file as root may; Windows refuses.
+    const char* error = c.config == READ_ONLY && can_open(CONFIG, GENERIC_WRITE, 0) ? nullptr : c.error;
+    save_expecting(changer, error, checked, error ? before : with_resolution(c.stored, 1280, 1024));
+    if (held != INVALID_HANDLE_VALUE) CloseHandle(held);
+    EXPECT_TRUE(!error || GetFileAttributesA(checked) == kind) << "nothing is created or replaced";
     if (c.run_title) {
       changer.click(ID_RUN_BUTTON);
       HWND launched = nullptr;
@@ -240,6 +259,31 @@ TEST(EndToEnd, WithoutTheGameTheFormShowsTheErrorAndTheProgramEnds) {
   EXPECT_EQ(changer.answer_message_box(), "Error: Cannot find quar.exe in this folder");
   EXPECT_EQ(changer.exit_code(), 0u);
   EXPECT_EQ(read_file_bytes(CONFIG), SAMPLE_CONFIG);
+}
+
+// Messages another process sends name its own window or point into its own memory: no handler of
+// its choosing runs (the address would be ExitProcess, the same in every process), nothing is read
+// from a WM_NOTIFY's lParam, and the changer works on.
+TEST(EndToEnd, MessagesFromAnotherProcessReachNoHandler) {
+  TempFolder game;
+  lay_out(FILE, FOLDER, FILE, SAMPLE_CONFIG);
+  Changer changer;
+  ASSERT_TRUE(changer.start(game.path));
+  ASSERT_TRUE(changer.shows("1280", "720"));
+  const auto exit_process =
+      reinterpret_cast<HANDLE>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "ExitProcess"));
+  HWND own = CreateWindowExA(0, "STATIC", "", 0, 0, 0, 1, 1, HWND_MESSAGE, nullptr, nullptr, nullptr);
+  SetPropA(own, "KVQ_EVT_273_0", exit_process);
+  SetPropA(own, "KVQ_EVT_78_-2", exit_process);
+  const NMHDR header{own, 5, static_cast<UINT>(-2)};
+  void* remote = VirtualAllocEx(changer.process.hProcess, nullptr, sizeof header, MEM_COMMIT, PAGE_READWRITE);
+  ASSERT_TRUE(WriteProcessMemory(changer.process.hProcess, remote, &header, sizeof header, nullptr));
+  for (const auto& [message, lParam] : {std::pair<UINT, LPARAM>{WM_COMMAND, reinterpret_cast<LPARAM>(own)},
+                                        {WM_NOTIFY, reinterpret_cast<LPARAM>(remote)},
+                                        {WM_NOTIFY, 16}})
+    send(changer.form, message, 0, lParam);
+  changer.type(ID_WIDTH_BOX, "640");
+  save_expecting(changer, nullptr, CONFIG, with_resolution(SAMPLE_CONFIG, 640, 720));
 }
 
 // The form and its controls are laid out from their twips at the screen's dots per inch (which

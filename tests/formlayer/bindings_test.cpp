@@ -28,6 +28,7 @@ TEST_F(Bindings, KeysAreSignedPointerSizedNumbersAfterTheirPrefix) {
   EXPECT_EQ(bind_event_handler(gone, WM_COMMAND, 0, reinterpret_cast<void*>(log_command)), 0);
   SetPropA(form, PROP_EVENT_PREFIX, form);
   scratch_cursor = scratch_last_byte() - 8;  // room for "KVQ_EVT_" and nothing more
+  EXPECT_EQ(bind_handler<WM_COMMAND>(form, 0, log_command), 0) << "nothing was stored";
   EXPECT_EQ(std::tuple(find_event_handler(form, INT_MIN, -2), scratch_cursor),
             std::tuple(nullptr, scratch_last_byte() - 8));
   scratch_release(string_scratch);

@@ -24,6 +24,8 @@ inline bool watched(UINT message) {
 }
 
 inline LRESULT CALLBACK test_procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  // The end of a window is logged as WM_APP + 1.
+  if (message == WM_NCDESTROY) log_message(WM_APP + 1, "proc", 0, 0);
   if (!watched(message)) return DefWindowProcA(window, message, wParam, lParam);
   log_message(message, "proc", wParam, lParam);
   return PROC_RESULT;

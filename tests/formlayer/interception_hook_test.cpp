@@ -1,3 +1,5 @@
+#include <atomic>
+#include <thread>
 #include <tuple>
 
 #include "tests/formlayer/formlayer_fixture.h"
@@ -88,4 +90,31 @@ TEST_F(Hook, AClickSentByAnotherHookDuringAClickIsDispatchedAfresh) {
   EXPECT_EQ(message_log,
             (Log{logged(103, "command", as_wparam(form)), logged(102, "command", as_wparam(form))}));
   EXPECT_EQ(procedure_of(form), reinterpret_cast<LONG_PTR>(test_procedure));
+}
+
+// A message sent from another thread reaches no handler: none read from that thread's window in a
+// WM_COMMAND, and a WM_NOTIFY's lParam is not read at all. A window still swapped from a message
+// that never arrived is destroyed through its own procedure.
+TEST_F(Hook, MessagesFromAnotherThreadReachNoHandler) {
+  HWND form = make_form(), button = bound_child(form, 102);
+  bind_handler<WM_NOTIFY>(button, NM_CLICK, notify_consumes);
+  NMHDR header{button, 102, NM_CLICK};
+  std::atomic<bool> sent = false;
+  std::thread sender([&] {
+    HWND own = CreateWindowExA(0, "STATIC", "", 0, 0, 0, 1, 1, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    SetPropA(own, "KVQ_EVT_273_0", reinterpret_cast<HANDLE>(log_command));
+    SendMessageA(form, WM_COMMAND, MAKEWPARAM(5, BN_CLICKED), as_lparam(own));
+    SendMessageA(form, WM_NOTIFY, 102, as_lparam(&header));
+    sent = DestroyWindow(own);
+  });
+  EXPECT_TRUE(wait_until([&] {
+    pump_messages(0);
+    return sent.load();
+  }));
+  sender.join();
+  EXPECT_EQ(message_log.size(), 4u) << "only the callback and the window, twice";
+  SetPropA(form, PROP_SAVED_PROCEDURE, reinterpret_cast<HANDLE>(test_procedure));
+  SetWindowLongPtrA(form, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(one_shot_subclass_proc));
+  DestroyWindow(form);
+  EXPECT_EQ(std::tuple(message_log.size(), message_log.back()), std::tuple(6u, logged(WM_APP + 1, "proc")));
 }

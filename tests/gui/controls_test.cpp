@@ -35,6 +35,11 @@ TEST_F(ControlsTest, ControlsLiveUnderTheirNumbersWithTheirStylesAndTexts) {
   set_control_text(100, "0123456789abcdef");
   EXPECT_EQ(get_control_text(100) + std::string(area + SCRATCH_SIZE, 16), "012345678" + std::string(16, '#'));
   init_scratch();
+  const ObjectNumber dynamic = create_button_control(ANY_NUMBER, 0, 0, 80, 20, "", 0);
+  const HWND old_dynamic = read_record(control_registry, dynamic).handle;
+  const HWND recreated = as_hwnd(create_text_control(dynamic, 0, 0, 80, 20, "", 0));
+  EXPECT_EQ(read_record(control_registry, dynamic).handle, recreated);
+  EXPECT_FALSE(IsWindow(old_dynamic)) << "a dynamic number handed back names its control";
   DestroyWindow(read_record(control_registry, 100).handle);
   EXPECT_EQ(std::tuple(find_record(control_registry, 100), std::string(get_control_text(100))),
             std::tuple(nullptr, std::string()));

@@ -57,6 +57,7 @@ class Sizing : public GuiTest {
 TEST_F(Sizing, KeysSizeTheWindowUntilTheModeEnds) {
   HWND sized = open(1, 200), other = open(2, 600);
   const LONG least = GetSystemMetrics(SM_CXMINTRACK);
+  EXPECT_EQ(sizing_handler(sized, WM_SYSCOMMAND, SC_SIZE | 9, 0), UNHANDLED_RESULT) << "no edge";
   start(sized, 0, 360, 270);
   key(sized, VK_RIGHT);
   EXPECT_EQ(std::tuple(sizing_state.edge, window_box(sized)),

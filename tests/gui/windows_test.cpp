@@ -13,6 +13,10 @@ TEST_F(WindowsTest, ClassesAndRecordsLiveAsLongAsTheirWindows) {
   const HWND first = as_hwnd(open_window(5, 10, 10, 100, 80, 0, "first", nullptr));
   open_window(5, 10, 10, 2000, 80, WINDOW_CENTRE_SCREEN, "second", nullptr);
   EXPECT_FALSE(IsWindow(first)) << "reopening a number closes the old window first";
+  const HWND old_dynamic = window_handle(dynamic);
+  const HWND reopened = as_hwnd(open_window(dynamic, 10, 10, 100, 80, 0, "dynamic", nullptr));
+  EXPECT_EQ(window_handle(dynamic), reopened);
+  EXPECT_FALSE(IsWindow(old_dynamic)) << "a dynamic number handed back names its window";
   RECT wide;
   GetWindowRect(window_handle(5), &wide);
   EXPECT_EQ(wide.left, 0);
@@ -40,6 +44,30 @@ TEST_F(WindowsTest, ClassesAndRecordsLiveAsLongAsTheirWindows) {
   EXPECT_EQ(open_window(0x7FFFFFFF, 0, 0, 50, 50, 0, "too far", nullptr), 0);
   EXPECT_EQ(std::tuple(window_registry.core.dynamic.head, window_handle(3), window_registry.core.capacity),
             std::tuple(nullptr, nullptr, 10));
+}
+
+// Windows destroyed with their parent or owner give up their numbers, and the teardown's walk does
+// not step onto an older window that went with a newer one it owns. A slot reused by a window whose
+// accelerators cannot be made keeps none of the last window's.
+TEST_F(WindowsTest, NumbersGoWithTheirWindows) {
+  const HWND parent = as_hwnd(open_window(1, 0, 0, 200, 100, 0, "parent", nullptr));
+  open_window(2, 0, 0, 50, 50, WS_CHILD, "child", parent);
+  const ObjectNumber owned = open_window(ANY_NUMBER, 0, 0, 50, 50, 0, "owned", parent);
+  close_window(1);
+  EXPECT_EQ(std::tuple(window_handle(2), window_handle(owned)), std::tuple(nullptr, nullptr));
+  const ObjectNumber older = open_window(ANY_NUMBER, 0, 0, 50, 50, 0, "older", nullptr);
+  const ObjectNumber newer = open_window(ANY_NUMBER, 0, 0, 50, 50, 0, "newer", nullptr);
+  SetWindowLongPtrA(window_handle(older), GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(window_handle(newer)));
+  close_all_windows();
+  EXPECT_EQ(window_registry.core.dynamic.head, nullptr);
+  const HANDLE heap = main_heap;
+  main_heap = HeapCreate(0, 0, 65536);
+  while (HeapAlloc(main_heap, 0, 16)) continue;
+  const HWND reused = as_hwnd(open_window(1, 0, 0, 50, 50, 0, "reused", nullptr));
+  HeapDestroy(main_heap);
+  main_heap = heap;
+  EXPECT_EQ(std::tuple(window_accelerators(reused), read_record(window_registry, 1).accelerator_count),
+            std::tuple(nullptr, 0));
 }
 
 static HWND others[2];

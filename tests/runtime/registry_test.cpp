@@ -1,4 +1,3 @@
-#include <array>
 #include <cstdint>
 #include <tuple>
 
@@ -34,10 +33,11 @@ TEST_F(Registry, GrowsToNumberPlusStepOrFailsChangingNothing) {
     EXPECT_EQ(find_record(registry, capacity), nullptr);
     EXPECT_EQ(read_record(registry, 1).handle, in_use(1)) << "records survive growth";
   }
-  NumberedRegistry<std::array<HANDLE, 131072>> huge{};  // records of 1 MiB
-  ASSERT_TRUE(registry_init(huge, FILE_REGISTRY_SETTINGS));
-  EXPECT_EQ(claim_record(huge, INT32_MAX - 100), nullptr);
-  EXPECT_EQ(huge.core.capacity, 10);
+  // A table within the number limit that cannot be had: its heap has a maximum.
+  main_heap = HeapCreate(0, 0, 65536);
+  NumberedRegistry<FileRecord> capped{};
+  ASSERT_TRUE(registry_init(capped, FILE_REGISTRY_SETTINGS));
+  EXPECT_EQ(std::tuple(claim_record(capped, 60000), capped.core.capacity), std::tuple(nullptr, 10));
 }
 
 // Dynamic numbers are the records' addresses: never an index, walked newest first, and only a
@@ -62,6 +62,9 @@ TEST_F(Registry, DynamicNumbersNameOnlyLiveRecordsNewestFirst) {
   for (ObjectNumber number :
        {ObjectNumber{3}, ObjectNumber{31}, gone, numbers[0] + 1, dynamic_number(&elsewhere)})
     EXPECT_EQ(find_record(registry, number), nullptr) << number;
+  // A live dynamic number handed back names its record; a stale one is no index either.
+  EXPECT_EQ(claim_record(registry, numbers[0]), reinterpret_cast<FileRecord*>(numbers[0]));
+  EXPECT_EQ(std::tuple(claim_record(registry, gone), registry.core.capacity), std::tuple(nullptr, 30));
   std::vector<ObjectNumber> closed;
   close_dynamic_records(registry, [&](ObjectNumber number) {
     EXPECT_TRUE(find_record(registry, number) && (number < 0 || number > 30)) << number;
