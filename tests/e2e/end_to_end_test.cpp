@@ -297,27 +297,12 @@ TEST(EndToEnd, TheFormIsLaidOutForTheScreensDotsPerInch) {
   using Rect = std::array<LONG, 4>;
   // The client size, then the width box, the height box, Save, Run and the label: left, top, width,
   // height.
-  const std::map<int, std::array<Rect, 6>> layouts = {{96,
-                                                       {{{0, 0, 211, 42},
-                                                         {8, 8, 33, 20},
-                                                         {56, 8, 33, 20},
-                                                         {96, 8, 49, 25},
-                                                         {152, 8, 49, 25},
-                                                         {40, 8, 17, 17}}}},
-                                                      {120,
-                                                       {{{0, 0, 264, 52},
-                                                         {10, 10, 41, 25},
-                                                         {70, 10, 41, 25},
-                                                         {120, 10, 61, 31},
-                                                         {190, 10, 61, 31},
-                                                         {50, 10, 21, 21}}}},
-                                                      {144,
-                                                       {{{0, 0, 316, 63},
-                                                         {12, 12, 50, 30},
-                                                         {84, 12, 50, 30},
-                                                         {144, 12, 74, 38},
-                                                         {228, 12, 74, 38},
-                                                         {60, 12, 26, 26}}}}};
+  // clang-format off
+  const std::map<int, std::array<Rect, 6>> layouts = {
+      {96, {{{0, 0, 211, 42}, {8, 8, 33, 20}, {56, 8, 33, 20}, {96, 8, 49, 25}, {152, 8, 49, 25}, {40, 8, 17, 17}}}},
+      {120, {{{0, 0, 264, 52}, {10, 10, 41, 25}, {70, 10, 41, 25}, {120, 10, 61, 31}, {190, 10, 61, 31}, {50, 10, 21, 21}}}},
+      {144, {{{0, 0, 316, 63}, {12, 12, 50, 30}, {84, 12, 50, 30}, {144, 12, 74, 38}, {228, 12, 74, 38}, {60, 12, 26, 26}}}}};
+  // clang-format on
   if (!layouts.count(dots)) GTEST_SKIP() << "no layout listed for " << dots << " dots per inch";
   TempFolder game;
   lay_out(FILE, FOLDER, FILE, SAMPLE_CONFIG);
