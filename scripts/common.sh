@@ -103,14 +103,18 @@ set_screen_dpi() {
   for target in "${TARGETS[@]}"; do
     wine_for "$target" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$1" /f \
       </dev/null >/dev/null 2>&1 || true
-    # A server left behind by an interrupted run would keep the old display.
-    wineserver_for "$target" -k >/dev/null 2>&1 || true
-    wineserver_for "$target" -w >/dev/null 2>&1 || true
-    wineserver_for "$target" -p
-    # The first program of a server starts Wine's own services, which would inherit and hold
-    # open the output pipes of whatever ran first; start them here with no output.
-    wine_for "$target" cmd /c exit </dev/null >/dev/null 2>&1
+    restart_wine_server "$target"
   done
+}
+
+# A fresh persistent wineserver for the target, with nothing left of the old one's programs.
+restart_wine_server() {
+  wineserver_for "$1" -k >/dev/null 2>&1 || true
+  wineserver_for "$1" -w >/dev/null 2>&1 || true
+  wineserver_for "$1" -p
+  # The first program of a server starts Wine's own services, which would inherit and hold
+  # open the output pipes of whatever ran first; start them here with no output.
+  wine_for "$1" cmd /c exit </dev/null >/dev/null 2>&1
 }
 
 stop_wine_session() {

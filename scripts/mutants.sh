@@ -26,15 +26,10 @@ trap 'restore; exit 130' INT TERM
 failed_tests() { sed -n '/The following tests FAILED:/,$p' "$1" | sed -En 's/^[[:space:]]*[0-9]+ - ([^ ]+) .*/\1/p'; }
 
 # A fresh wineserver for each run, so that programs left hanging by one fault (ctest kills
-# only the test) cannot disturb the next; as in common.sh, Wine's services start silently.
+# only the test) cannot disturb the next.
 fresh_wine() {
   local target
-  for target in "${targets[@]}"; do
-    wineserver_for "$target" -k >/dev/null 2>&1 || true
-    wineserver_for "$target" -w >/dev/null 2>&1 || true
-    wineserver_for "$target" -p
-    wine_for "$target" cmd /c exit </dev/null >/dev/null 2>&1
-  done
+  for target in "${targets[@]}"; do restart_wine_server "$target"; done
 }
 
 # Builds every folder and runs its tests; prints the names of the failed tests, one a line.
