@@ -123,6 +123,12 @@ void lay_out(Place game, Place data, Place config, const Bytes& stored) {
   if (config == FOLDER) CreateDirectoryA(CONFIG, nullptr);
 }
 
+// The changer started in a game folder holding the sample GAME.CFG, once it shows it.
+bool start_in_sample_game(Changer& changer, const TempFolder& game) {
+  lay_out(FILE, FOLDER, FILE, SAMPLE_CONFIG);
+  return changer.start(game.path) && changer.shows("1280", "720");
+}
+
 // Bytes with the high bit set, so that a word read from them is negative.
 Bytes pattern(size_t size) {
   Bytes bytes(size);
@@ -227,10 +233,8 @@ TEST(EndToEnd, EachGameFolderShowsTheStoredWordsSavesOnlyThemAndRunsTheGame) {
 // from 1 to 32767.
 TEST(EndToEnd, SaveTakesTheLeadingNumberOfTheBoxAndOnlyFrom1To32767) {
   TempFolder game;
-  lay_out(FILE, FOLDER, FILE, SAMPLE_CONFIG);
   Changer changer;
-  ASSERT_TRUE(changer.start(game.path));
-  ASSERT_TRUE(changer.shows("1280", "720"));
+  ASSERT_TRUE(start_in_sample_game(changer, game));
   changer.type(ID_HEIGHT_BOX, "600");
   // Given (typed, or set as a paste would), what the box then holds, the width saved (0: refused).
   // The too long number is 2^32 + 1280, whose low 32 bits would read as 1280.
@@ -266,10 +270,8 @@ TEST(EndToEnd, WithoutTheGameTheFormShowsTheErrorAndTheProgramEnds) {
 // from a WM_NOTIFY's lParam, and the changer works on.
 TEST(EndToEnd, MessagesFromAnotherProcessReachNoHandler) {
   TempFolder game;
-  lay_out(FILE, FOLDER, FILE, SAMPLE_CONFIG);
   Changer changer;
-  ASSERT_TRUE(changer.start(game.path));
-  ASSERT_TRUE(changer.shows("1280", "720"));
+  ASSERT_TRUE(start_in_sample_game(changer, game));
   const auto exit_process =
       reinterpret_cast<HANDLE>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "ExitProcess"));
   HWND own = CreateWindowExA(0, "STATIC", "", 0, 0, 0, 1, 1, HWND_MESSAGE, nullptr, nullptr, nullptr);
@@ -305,10 +307,8 @@ TEST(EndToEnd, TheFormIsLaidOutForTheScreensDotsPerInch) {
   // clang-format on
   if (!layouts.count(dots)) GTEST_SKIP() << "no layout listed for " << dots << " dots per inch";
   TempFolder game;
-  lay_out(FILE, FOLDER, FILE, SAMPLE_CONFIG);
   Changer changer;
-  ASSERT_TRUE(changer.start(game.path));
-  ASSERT_TRUE(changer.shows("1280", "720"));
+  ASSERT_TRUE(start_in_sample_game(changer, game));
   std::array<Rect, 6> seen;
   RECT r;
   GetClientRect(changer.form, &r);
