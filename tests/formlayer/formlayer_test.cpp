@@ -1,0 +1,328 @@
+#include <atomic>
+#include <concepts>
+#include <cstdio>
+#include <set>
+#include <string>
+#include <thread>
+#include <tuple>
+#include <vector>
+
+#include "app/app.h"
+#include "formlayer/formlayer.h"
+
+#include <commctrl.h>
+#include "tests/support/test_support.h"
+
+namespace {
+
+// One log of the messages seen by every place under test (a hook, a window procedure, a
+// handler), each entry "message where wParam lParam", compared whole with the expected sequence.
+std::string logged(UINT message, const char* where, WPARAM wParam = 0, LPARAM lParam = 0) {
+  char entry[96];
+  std::snprintf(entry, sizeof entry, "%u %s %llx %llx", message, where,
+                static_cast<unsigned long long>(wParam), static_cast<unsigned long long>(lParam));
+  return entry;
+}
+
+std::vector<std::string> message_log;
+
+void log_message(UINT message, const char* where, WPARAM wParam, LPARAM lParam) {
+  message_log.push_back(logged(message, where, wParam, lParam));
+}
+
+// The test procedure's answer to the messages a test sends, told apart from the layer's.
+constexpr LRESULT FROM_PROC = 4242;
+
+WPARAM as_wparam(const void* handle) { return reinterpret_cast<WPARAM>(handle); }
+LPARAM as_lparam(const void* pointer) { return reinterpret_cast<LPARAM>(pointer); }
+
+bool watched(UINT message) {
+  return message == WM_COMMAND || message == WM_NOTIFY || message == WM_SETFOCUS ||
+         message == WM_CTLCOLOREDIT || message == WM_APP;
+}
+
+LRESULT CALLBACK test_procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  // The end of a window is logged as WM_APP + 1.
+  if (message == WM_NCDESTROY) log_message(WM_APP + 1, "proc", 0, 0);
+  if (!watched(message)) return DefWindowProcA(window, message, wParam, lParam);
+  log_message(message, "proc", wParam, lParam);
+  return FROM_PROC;
+}
+
+LRESULT log_form_callback(HWND, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (watched(message)) log_message(message, "callback", wParam, lParam);
+  return 0;
+}
+
+// Handlers log {id, kind, window, their last argument}.
+LRESULT log_command(HWND window, INT_PTR id) {
+  log_message(static_cast<UINT>(id), "command", as_wparam(window), 0);
+  return 1;
+}
+LRESULT notify_consumes(HWND window, INT_PTR id, NMHDR* header) {
+  log_message(static_cast<UINT>(id), "notify", as_wparam(window), as_lparam(header));
+  return header->code == NM_CLICK;
+}
+LRESULT log_focus(HWND window, INT_PTR id, WPARAM other_window) {
+  log_message(static_cast<UINT>(id), "focus", as_wparam(window), static_cast<LPARAM>(other_window));
+  return 1;
+}
+BOOL CALLBACK collect_property_name(HWND, LPSTR name, HANDLE, ULONG_PTR names) {
+  if (!IS_INTRESOURCE(name)) reinterpret_cast<std::set<std::string>*>(names)->insert(name);
+  return TRUE;
+}
+std::set<std::string> property_names(HWND window) {
+  std::set<std::string> names;
+  EnumPropsExA(window, collect_property_name, as_lparam(&names));
+  return names;
+}
+
+class FormLayerTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    static const bool ready = [] {
+      init_runtime_for_tests();
+      init_windows();
+      init_controls();
+      WNDCLASSA window_class{};
+      window_class.lpfnWndProc = test_procedure;
+      window_class.hInstance = program_module;
+      window_class.lpszClassName = "FormLayerTestWindow";
+      return RegisterClassA(&window_class) != 0;
+    }();
+    ASSERT_TRUE(ready);
+    install_interception_hook();
+    pump_messages();
+    message_log.clear();
+  }
+  // Hidden, so that no focus or paint message of the system's own gets in the log.
+  HWND make_window(HWND parent = nullptr, INT_PTR id = 0) {
+    return CreateWindowExA(0, "FormLayerTestWindow", "", parent ? WS_CHILD : WS_OVERLAPPED, 0, 0, 40, 40,
+                           parent, reinterpret_cast<HMENU>(id), program_module, nullptr);
+  }
+  // A window whose form callback is set, as load_form leaves it, or a child bound on a form under
+  // id, as the form's control list binds its controls.
+  HWND make_form(FormCallback callback = log_form_callback) {
+    HWND form = make_window();
+    SetPropA(form, PROP_FORM_CALLBACK, reinterpret_cast<HANDLE>(callback));
+    return form;
+  }
+  HWND bound_child(HWND form, INT_PTR id) {
+    HWND child = make_window(form, id);
+    bind_control_id(form, child, id, COLOUR_NONE, COLOUR_NONE);
+    return child;
+  }
+};
+
+using Hook = FormLayerTest;
+using Bindings = FormLayerTest;
+using Colours = FormLayerTest;
+using FormLoader = FormLayerTest;
+using Log = std::vector<std::string>;
+
+// A message no handler took: the form's callback sees it, then the window's own procedure.
+Log passed_on(UINT message, WPARAM wParam, LPARAM lParam) {
+  return {logged(message, "callback", wParam, lParam), logged(message, "proc", wParam, lParam)};
+}
+
+LONG_PTR procedure_of(HWND window) { return GetWindowLongPtrA(window, GWLP_WNDPROC); }
+
+// One form with every kind of binding; each message is sent to it (or to one of its children, or
+// to a window exempt from the hook), the places it reached are logged, and every window has its
+// own procedure back afterwards.
+TEST_F(Hook, EachMessageReachesItsHandlerCallbackAndWindowInOrder) {
+  HWND form = make_form(), exempt = make_form();
+  SetPropA(form, PROP_ID, reinterpret_cast<HANDLE>(9));
+  HWND button = bound_child(form, 102), bad = bound_child(form, 107),
+       exempt_button = bound_child(exempt, 102);
+  SetPropA(bad, PROP_BAD_CONTROL, reinterpret_cast<HANDLE>(1));
+  SetPropA(exempt, PROP_HOOK_EXEMPT, reinterpret_cast<HANDLE>(1));
+  for (HWND control : {button, exempt_button}) bind_handler<WM_COMMAND>(control, BN_CLICKED, log_command);
+  for (HWND control : {button, bad}) bind_handler<WM_NOTIFY>(control, NM_CLICK, notify_consumes);
+  bind_handler<WM_NOTIFY>(button, NM_DBLCLK, notify_consumes);
+  bind_handler<WM_SETFOCUS>(form, 0, log_focus);
+  NMHDR consumed{button, 102, NM_CLICK}, passed{button, 102, NM_DBLCLK}, refused{bad, 107, NM_CLICK};
+  const WPARAM click = MAKEWPARAM(102, BN_CLICKED), other = MAKEWPARAM(102, BN_DBLCLK), f = as_wparam(form);
+  const LPARAM b = as_lparam(button), c = as_lparam(&consumed), p = as_lparam(&passed),
+               r = as_lparam(&refused);
+  // Sent to, message, wParam, lParam; the result and the log.
+  const std::tuple<HWND, UINT, WPARAM, LPARAM, LRESULT, Log> cases[] = {
+      {form, WM_COMMAND, click, b, 0, {logged(102, "command", f)}},
+      {form, WM_COMMAND, other, b, FROM_PROC, passed_on(WM_COMMAND, other, b)},
+      {form, WM_NOTIFY, 102, c, 0, {logged(102, "notify", f, c)}},
+      {form, WM_NOTIFY, 102, p, FROM_PROC, {logged(102, "notify", f, p), logged(WM_NOTIFY, "proc", 102, p)}},
+      {form, WM_NOTIFY, 107, r, FROM_PROC, passed_on(WM_NOTIFY, 107, r)},
+      {form, WM_SETFOCUS, 5, 0, FROM_PROC, {logged(WM_SETFOCUS, "proc", 5), logged(9, "focus", f, 5)}},
+      {exempt, WM_COMMAND, click, 0, FROM_PROC, {logged(WM_COMMAND, "proc", click)}},
+      {exempt, WM_APP, 0, 0, FROM_PROC, {logged(WM_APP, "proc")}},
+  };
+  for (const auto& [receiver, message, wParam, lParam, result, expected] : cases) {
+    SCOPED_TRACE(testing::Message() << message << ", " << wParam);
+    message_log.clear();
+    EXPECT_EQ(SendMessageA(receiver, message, wParam, lParam), result);
+    EXPECT_EQ(message_log, expected);
+    EXPECT_EQ(procedure_of(receiver), reinterpret_cast<LONG_PTR>(test_procedure));
+  }
+  EXPECT_EQ(property_names(exempt).count(PROP_SAVED_PROCEDURE), 0u) << "never swapped";
+}
+
+HWND second_button;
+HHOOK other_hook;
+
+// Sends the second click while the first one passes the hooks.
+LRESULT CALLBACK other_hook_procedure(int code, WPARAM wParam, LPARAM lParam) {
+  const auto* record = reinterpret_cast<const CWPSTRUCT*>(lParam);
+  if (code >= 0 && record->message == WM_COMMAND && LOWORD(record->wParam) == 102)
+    SendMessageA(record->hwnd, WM_COMMAND, MAKEWPARAM(103, BN_CLICKED), as_lparam(second_button));
+  return CallNextHookEx(other_hook, code, wParam, lParam);
+}
+
+// Another hook further down the chain sends a second click while the first is on its way: both
+// are dispatched, each to its handler, and the window keeps its procedure.
+TEST_F(Hook, AClickSentByAnotherHookDuringAClickIsDispatchedAfresh) {
+  // The other hook must come after ours in the chain, so it is installed first.
+  UnhookWindowsHookEx(hook_handle);
+  hook_handle = nullptr;
+  other_hook = SetWindowsHookExA(WH_CALLWNDPROC, other_hook_procedure, nullptr, GetCurrentThreadId());
+  install_interception_hook();
+  HWND form = make_window(), first = bound_child(form, 102);
+  second_button = bound_child(form, 103);
+  for (HWND button : {first, second_button}) bind_handler<WM_COMMAND>(button, BN_CLICKED, log_command);
+  EXPECT_EQ(SendMessageA(form, WM_COMMAND, MAKEWPARAM(102, BN_CLICKED), as_lparam(first)), 0);
+  UnhookWindowsHookEx(other_hook);
+  EXPECT_EQ(message_log,
+            (Log{logged(103, "command", as_wparam(form)), logged(102, "command", as_wparam(form))}));
+  EXPECT_EQ(procedure_of(form), reinterpret_cast<LONG_PTR>(test_procedure));
+}
+
+// A message sent from another thread reaches no handler: none read from that thread's window in a
+// WM_COMMAND, and a WM_NOTIFY's lParam is not read at all. A window still swapped from a message
+// that never arrived is destroyed through its own procedure.
+TEST_F(Hook, MessagesFromAnotherThreadReachNoHandler) {
+  HWND form = make_form(), button = bound_child(form, 102);
+  bind_handler<WM_NOTIFY>(button, NM_CLICK, notify_consumes);
+  NMHDR header{button, 102, NM_CLICK};
+  std::atomic<bool> sent = false;
+  std::thread sender([&] {
+    HWND own = CreateWindowExA(0, "STATIC", "", 0, 0, 0, 1, 1, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    SetPropA(own, "KVQ_EVT_273_0", reinterpret_cast<HANDLE>(log_command));
+    SendMessageA(form, WM_COMMAND, MAKEWPARAM(5, BN_CLICKED), as_lparam(own));
+    SendMessageA(form, WM_NOTIFY, 102, as_lparam(&header));
+    sent = DestroyWindow(own);
+  });
+  EXPECT_TRUE(wait_until([&] {
+    pump_messages(0);
+    return sent.load();
+  }));
+  sender.join();
+  EXPECT_EQ(message_log.size(), 4u) << "only the callback and the window, twice";
+  SetPropA(form, PROP_SAVED_PROCEDURE, reinterpret_cast<HANDLE>(test_procedure));
+  SetWindowLongPtrA(form, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(one_shot_subclass_proc));
+  DestroyWindow(form);
+  EXPECT_EQ(std::tuple(message_log.size(), message_log.back()), std::tuple(6u, logged(WM_APP + 1, "proc")));
+}
+
+template <UINT Message, typename Handler>
+concept BindableAs = requires(HWND window, Handler handler) {
+  bind_handler<Message>(window, 0, handler);
+};
+
+static_assert(BindableAs<WM_COMMAND, CommandHandler> && BindableAs<WM_NOTIFY, NotifyHandler>);
+static_assert(!BindableAs<WM_COMMAND, NotifyHandler> && !BindableAs<WM_HSCROLL, FocusHandler>);
+
+// Ids and (message, code) pairs are written signed and pointer-wide after their prefixes; a
+// binding is replaced and removed under its key, and a window that is gone takes none. A key that
+// would be cut at the scratch area's end is refused: the cut key could name another binding.
+TEST_F(Bindings, KeysAreSignedPointerSizedNumbersAfterTheirPrefix) {
+  const INT_PTR wide = sizeof(void*) == 8 ? static_cast<INT_PTR>(0x123456789ABLL) : INT_MAX;
+  HWND form = make_window(), control = make_window(form), gone = make_window();
+  bind_control_id(form, control, wide, COLOUR_NONE, COLOUR_NONE);
+  EXPECT_EQ(std::tuple(GetPropA(form, ("KVQ_ID" + std::to_string(wide)).c_str()), get_control_id(control)),
+            std::tuple(control, wide));
+  EXPECT_EQ(bind_event_handler(form, INT_MIN, -2, reinterpret_cast<void*>(log_command)), 1);
+  EXPECT_EQ(GetPropA(form, "KVQ_EVT_-2147483648_-2"), reinterpret_cast<void*>(log_command));
+  DestroyWindow(gone);
+  EXPECT_EQ(bind_event_handler(gone, WM_COMMAND, 0, reinterpret_cast<void*>(log_command)), 0);
+  SetPropA(form, PROP_EVENT_PREFIX, form);
+  scratch_cursor = scratch_last_byte() - 8;  // room for "KVQ_EVT_" and nothing more
+  EXPECT_EQ(bind_handler<WM_COMMAND>(form, 0, log_command), 0) << "nothing was stored";
+  EXPECT_EQ(std::tuple(find_event_handler(form, INT_MIN, -2), scratch_cursor),
+            std::tuple(nullptr, scratch_last_byte() - 8));
+  scratch_release(string_scratch);
+}
+
+// Only text names beginning exactly with "KVQ_" are swept. On Windows the sweep is given atom
+// names as atoms; Wine gives every name as text, so only a direct call shows the atom rule there.
+TEST_F(Bindings, SweepRemovesTextNamesBeginningExactlyWithThePrefix) {
+  HWND window = make_window();
+  const ATOM atom = GlobalAddAtomA("KVQ_ATOM");
+  for (LPCSTR name : std::initializer_list<LPCSTR>{MAKEINTATOM(atom), "KVQ_", "kvq_x", "KVQ"}) {
+    SetPropA(window, name, reinterpret_cast<HANDLE>(7));
+    cleanup_property_proc(window, name, nullptr);
+  }
+  EXPECT_EQ(GetPropA(window, MAKEINTATOM(atom)), reinterpret_cast<HANDLE>(7));
+  const std::set<std::string> names = property_names(window);
+  EXPECT_EQ(std::tuple(names.count("KVQ_"), names.count("kvq_x"), names.count("KVQ")),
+            std::tuple(0u, 1u, 1u));
+  RemovePropA(window, MAKEINTATOM(atom));
+  GlobalDeleteAtom(atom);
+}
+
+// A bound control's colours paint it through its parent's WM_CTLCOLOR* answer, with one brush kept
+// for it until it goes: the DC gets the text colour (not while the control is disabled) and the
+// background, black as any other; without a background, or one out of range, the window answers.
+TEST_F(Colours, ControlColoursPaintTheBoundControl) {
+  HWND form = make_form(), edit = bound_child(form, 100);
+  HDC dc = CreateCompatibleDC(nullptr);
+  const COLORREF text = RGB(1, 2, 3), back = RGB(4, 5, 6), red = RGB(255, 0, 0), blue = RGB(0, 0, 255);
+  const int too_big = COLOUR_WHITE + 1;
+  // Background and text colour, whether the control is enabled; the DC's colours after.
+  const std::tuple<int, int, BOOL, COLORREF, COLORREF> cases[] = {{COLOUR_NONE, red, TRUE, text, back},
+                                                                  {0, red, TRUE, red, 0},
+                                                                  {too_big, red, TRUE, text, back},
+                                                                  {blue, COLOUR_NONE, FALSE, text, blue}};
+  for (const auto& [background, text_colour, enabled, text_seen, back_seen] : cases) {
+    EnableWindow(edit, enabled);
+    SetTextColor(dc, text);
+    SetBkColor(dc, back);
+    set_control_colours(form, 100, background, text_colour);
+    const LRESULT result = SendMessageA(form, WM_CTLCOLOREDIT, as_wparam(dc), as_lparam(edit));
+    EXPECT_EQ(std::tuple(GetTextColor(dc), GetBkColor(dc)), std::tuple(text_seen, back_seen)) << background;
+    EXPECT_EQ(result,
+              back_seen != back ? SendMessageA(form, WM_CTLCOLOREDIT, 0, as_lparam(edit)) : FROM_PROC);
+  }
+  const auto brush = reinterpret_cast<HGDIOBJ>(GetPropA(edit, PROP_BRUSH));
+  EXPECT_EQ(GetObjectType(brush), static_cast<DWORD>(OBJ_BRUSH));
+  DestroyWindow(edit);
+  EXPECT_EQ(GetObjectType(brush), 0u) << "the brush goes with the control";
+  DeleteDC(dc);
+}
+
+// A name is upper-cased and trimmed of spaces before it is looked up; the form opens with its
+// callback, its controls and their bindings, and its number read back from it; as a child it needs
+// a parent.
+TEST_F(FormLoader, NamesAreNormalisedBeforeTheyAreLookedUp) {
+  const std::pair<const char*, bool> cases[] = {{"form1", true},   {" FORM1 ", true},  {"FORM 1", false},
+                                                {"FORM1X", false}, {"\tFORM1", false}, {nullptr, false}};
+  for (const auto& [name, opens] : cases) {
+    HWND form = load_form(name, log_form_callback);
+    EXPECT_EQ(std::tuple(form != nullptr, scratch_cursor), std::tuple(opens, string_scratch))
+        << (name ? name : "-");
+    if (!form) continue;
+    EXPECT_EQ(std::tuple(window_handle(get_control_id(form)), GetPropA(form, PROP_FORM_CALLBACK)),
+              std::tuple(form, reinterpret_cast<HANDLE>(log_form_callback)));
+    EXPECT_NE(find_event_handler(GetDlgItem(form, ID_SAVE_BUTTON), WM_COMMAND, BN_CLICKED), nullptr);
+    close_window(get_control_id(form));
+  }
+  EXPECT_EQ(open_form_window("FORM1", nullptr, 1, nullptr), nullptr) << "a child needs a parent";
+}
+
+// The factor is a 32-bit float and halves go to the even neighbour.
+TEST(Twips, ConvertWithA32BitFactorAndHalvesToEven) {
+  const std::tuple<int, int, int> cases[] = {{630, 120, 52},   {375, 120, 31}, {735, 144, 74}, {840, 150, 87},
+                                             {-735, 144, -74}, {100, 0, 0},    {1440, 96, 96}};
+  for (const auto& [twips, dots_per_inch, pixels] : cases)
+    EXPECT_EQ(twips_to_pixels(twips, dots_per_inch), pixels) << twips << " twips at " << dots_per_inch;
+}
+
+}  // namespace

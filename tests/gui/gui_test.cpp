@@ -1,0 +1,267 @@
+#include <array>
+#include <cstring>
+#include <string>
+#include <tuple>
+
+#include "gui/gui.h"
+#include "tests/support/test_support.h"
+
+namespace {
+
+class GuiTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    init_runtime_for_tests();
+    init_windows();
+    init_controls();
+  }
+  void TearDown() override { close_all_windows(); }
+};
+
+HWND as_hwnd(INT_PTR value) { return reinterpret_cast<HWND>(value); }
+
+using WindowsTest = GuiTest;
+using ControlsTest = GuiTest;
+// A window's class lives from its open to its close; opening a number in use closes the old window
+// first; an open that fails (a child without a parent, a number whose table cannot be had) keeps
+// nothing. A window wider than the screen, centred, starts at the screen's left edge.
+TEST_F(WindowsTest, ClassesAndRecordsLiveAsLongAsTheirWindows) {
+  const ObjectNumber dynamic = open_window(ANY_NUMBER, 10, 10, 100, 80, 0, "dynamic", nullptr);
+  const HWND first = as_hwnd(open_window(5, 10, 10, 100, 80, 0, "first", nullptr));
+  open_window(5, 10, 10, 2000, 80, WINDOW_CENTRE_SCREEN, "second", nullptr);
+  EXPECT_FALSE(IsWindow(first)) << "reopening a number closes the old window first";
+  const HWND old_dynamic = window_handle(dynamic);
+  const HWND reopened = as_hwnd(open_window(dynamic, 10, 10, 100, 80, 0, "dynamic", nullptr));
+  EXPECT_EQ(window_handle(dynamic), reopened);
+  EXPECT_FALSE(IsWindow(old_dynamic)) << "a dynamic number handed back names its window";
+  RECT wide;
+  GetWindowRect(window_handle(5), &wide);
+  EXPECT_EQ(wide.left, 0);
+  // A dynamic window's class is named after its number, as wsprintfA's "%ld" writes it at 32 bits.
+  for (const ObjectNumber number : {ObjectNumber{5}, dynamic}) {
+    const std::string class_name = "WindowClass_" + std::to_string(number);
+    const HWND window = window_handle(number);
+    char registered[40] = "";
+    GetClassNameA(window, registered, sizeof registered);
+    EXPECT_EQ(std::tuple(registered, find_window_number(window)), std::tuple(class_name, number));
+    close_window(number);
+    WNDCLASSA found;
+    EXPECT_FALSE(GetClassInfoA(program_module, class_name.c_str(), &found) || window_handle(number) ||
+                 IsWindow(window));
+  }
+  EXPECT_EQ(open_window(ANY_NUMBER, 0, 0, 50, 50, WS_CHILD, "orphan", nullptr), 0);
+  EXPECT_EQ(open_window(3, 0, 0, 50, 50, WS_CHILD, "orphan", nullptr), 0);
+  EXPECT_EQ(open_window(0x7FFFFFFF, 0, 0, 50, 50, 0, "too far", nullptr), 0);
+  EXPECT_EQ(std::tuple(window_registry.core.dynamic.head, window_handle(3), window_registry.core.capacity),
+            std::tuple(nullptr, nullptr, 10));
+}
+
+// Windows destroyed with their parent or owner give up their numbers, and the teardown's walk does
+// not step onto an older window that went with a newer one it owns. A slot reused by a window whose
+// accelerators cannot be made keeps none of the last window's.
+TEST_F(WindowsTest, NumbersGoWithTheirWindows) {
+  const HWND parent = as_hwnd(open_window(1, 0, 0, 200, 100, 0, "parent", nullptr));
+  open_window(2, 0, 0, 50, 50, WS_CHILD, "child", parent);
+  const ObjectNumber owned = open_window(ANY_NUMBER, 0, 0, 50, 50, 0, "owned", parent);
+  close_window(1);
+  EXPECT_EQ(std::tuple(window_handle(2), window_handle(owned)), std::tuple(nullptr, nullptr));
+  const ObjectNumber older = open_window(ANY_NUMBER, 0, 0, 50, 50, 0, "older", nullptr);
+  const ObjectNumber newer = open_window(ANY_NUMBER, 0, 0, 50, 50, 0, "newer", nullptr);
+  SetWindowLongPtrA(window_handle(older), GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(window_handle(newer)));
+  close_all_windows();
+  EXPECT_EQ(window_registry.core.dynamic.head, nullptr);
+  const HANDLE heap = main_heap;
+  main_heap = HeapCreate(0, 0, 65536);
+  while (HeapAlloc(main_heap, 0, 16)) continue;
+  const HWND reused = as_hwnd(open_window(1, 0, 0, 50, 50, 0, "reused", nullptr));
+  HeapDestroy(main_heap);
+  main_heap = heap;
+  EXPECT_EQ(std::tuple(window_accelerators(reused), read_record(window_registry, 1).accelerator_count),
+            std::tuple(nullptr, 0));
+}
+
+HWND others[2];
+bool others_enabled[2];
+
+void CALLBACK look_and_answer(HWND, UINT, UINT_PTR timer, DWORD) {
+  KillTimer(nullptr, timer);
+  for (int i = 0; i < 2; ++i) others_enabled[i] = IsWindowEnabled(others[i]);
+  PostMessageA(FindWindowA("#32770", "Error"), WM_COMMAND, IDOK, 0);
+}
+
+// While the box is open every visible, enabled window of the thread is disabled, not just its
+// owner, and a hidden one is left alone; afterwards all are enabled again.
+TEST_F(WindowsTest, TheMessageBoxIsModalOverTheThreadsWindows) {
+  const HWND owner = as_hwnd(open_window(1, 0, 0, 200, 100, 0, "owner", nullptr));
+  others[0] = as_hwnd(open_window(2, 0, 150, 200, 100, 0, "other", nullptr));
+  others[1] = as_hwnd(open_window(3, 0, 300, 200, 100, WINDOW_HIDDEN, "hidden", nullptr));
+  SetForegroundWindow(owner);
+  SetTimer(nullptr, 0, 200, look_and_answer);
+  EXPECT_EQ(show_message("Error", "Cannot find quar.exe in this folder"), IDOK);
+  EXPECT_EQ(std::tuple(others_enabled[0], others_enabled[1]), std::tuple(false, true));
+  EXPECT_TRUE(IsWindowEnabled(owner) && IsWindowEnabled(others[0]) && IsWindowEnabled(others[1]));
+}
+
+using Creator = INT_PTR (*)(ObjectNumber, int, int, int, int, const char*, DWORD);
+
+// Each kind's styles with the caller's flags and the edge swapped by CONTROL_FLAG_EDGE, and its
+// text in and out: at most CONTROL_TEXT_MAX characters, and never past the scratch area's last
+// byte (a stand-in area with guard bytes behind it shows any write past the end). A number names
+// one control at a time, a record goes with its window, and a creation that fails keeps none.
+TEST_F(ControlsTest, ControlsLiveUnderTheirNumbersWithTheirStylesAndTexts) {
+  set_control_parent(as_hwnd(open_window(1, 0, 0, 400, 300, 0, "controls", nullptr)));
+  const Creator edit = create_edit_control, button = create_button_control, text = create_text_control;
+  const std::string long_text(40000, 'w');
+  const std::tuple<Creator, DWORD, LONG_PTR, LONG_PTR, std::string> cases[] = {
+      {edit, ES_NUMBER, 0x50032080, WS_EX_CLIENTEDGE, "1024"},
+      {button, BS_MULTILINE, 0x50032000, 0, "Save"},
+      {text, CONTROL_FLAG_EDGE, 0x50020000, WS_EX_CLIENTEDGE, long_text}};
+  for (const auto& [create, flags, style, extended_style, written] : cases) {
+    const HWND control = as_hwnd(create(100, 5, 5, 120, 24, "before", flags));
+    EXPECT_EQ(std::tuple(GetWindowLongPtrA(control, GWL_STYLE), GetWindowLongPtrA(control, GWL_EXSTYLE),
+                         GetDlgItem(GetParent(control), 100)),
+              std::tuple(style, extended_style, control));
+    set_control_text(100, written.c_str());
+    EXPECT_EQ(std::string(get_control_text(100)), written.substr(0, CONTROL_TEXT_MAX));
+    scratch_release(string_scratch);
+  }
+  static char area[SCRATCH_SIZE + 16];
+  std::memset(area, '#', sizeof area);
+  string_scratch = area;
+  scratch_cursor = scratch_last_byte() - 9;
+  set_control_text(100, "0123456789abcdef");
+  EXPECT_EQ(get_control_text(100) + std::string(area + SCRATCH_SIZE, 16), "012345678" + std::string(16, '#'));
+  init_scratch();
+  const ObjectNumber dynamic = create_button_control(ANY_NUMBER, 0, 0, 80, 20, "", 0);
+  const HWND old_dynamic = read_record(control_registry, dynamic).handle;
+  const HWND recreated = as_hwnd(create_text_control(dynamic, 0, 0, 80, 20, "", 0));
+  EXPECT_EQ(read_record(control_registry, dynamic).handle, recreated);
+  EXPECT_FALSE(IsWindow(old_dynamic)) << "a dynamic number handed back names its control";
+  DestroyWindow(read_record(control_registry, 100).handle);
+  EXPECT_EQ(std::tuple(find_record(control_registry, 100), std::string(get_control_text(100))),
+            std::tuple(nullptr, std::string()));
+  // The Tab and Shift+Tab commands move round the controls that take the focus, never to a label.
+  const HWND first = as_hwnd(create_edit_control(101, 0, 0, 80, 20, "", 0));
+  create_text_control(102, 0, 0, 80, 20, "", 0);
+  const HWND middle = as_hwnd(create_edit_control(103, 0, 0, 80, 20, "", 0));
+  const HWND last = as_hwnd(create_button_control(104, 0, 0, 80, 20, "", 0));
+  SetActiveWindow(GetParent(last));
+  for (const auto& [command, from, to] : {std::tuple<WORD, HWND, HWND>{CMD_NEXT_CONTROL, last, first},
+                                          {CMD_PREVIOUS_CONTROL, first, last},
+                                          {CMD_NEXT_CONTROL, first, middle}}) {
+    SetFocus(from);
+    SendMessageA(GetParent(last), WM_COMMAND, MAKEWPARAM(command, 1), 0);
+    EXPECT_EQ(GetFocus(), to) << command;
+  }
+  close_window(1);
+  EXPECT_EQ(create_edit_control(5, 0, 0, 80, 20, "", 0), 0) << "the parent is gone";
+  EXPECT_EQ(create_button_control(ANY_NUMBER, 0, 0, 80, 20, "", 0), 0);
+  EXPECT_EQ(std::tuple(find_record(control_registry, 5), control_registry.core.dynamic.head),
+            std::tuple(nullptr, nullptr));
+}
+
+using Box = std::array<LONG, 4>;
+
+Box window_box(HWND window) {
+  RECT r;
+  GetWindowRect(window, &r);
+  return {r.left, r.top, r.right, r.bottom};
+}
+
+WNDPROC library_procedure;
+// A window with a will of its own: a width it insists on while being sized (0: none); it counts
+// the keys that reach it.
+LONG own_width;
+int keys_seen;
+
+LRESULT CALLBACK test_subclass(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_SIZING && own_width)
+    reinterpret_cast<RECT*>(lParam)->right = reinterpret_cast<RECT*>(lParam)->left + own_width;
+  keys_seen += message == WM_KEYDOWN;
+  return CallWindowProcA(library_procedure, window, message, wParam, lParam);
+}
+
+class Sizing : public GuiTest {
+ protected:
+  void SetUp() override {
+    GuiTest::SetUp();
+    SystemParametersInfoA(SPI_SETDRAGFULLWINDOWS, TRUE, nullptr, 0);
+  }
+  HWND open(ObjectNumber number, int x) {
+    HWND window = as_hwnd(open_window(number, 0, 0, 100, 100, WS_CAPTION | WS_THICKFRAME, "sized", nullptr));
+    library_procedure = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(test_subclass)));
+    MoveWindow(window, x, 150, 320, 240, TRUE);
+    SetForegroundWindow(window);
+    pump_messages();
+    return window;
+  }
+  // Called directly: sent through window_procedure, the command would also reach the platform's own
+  // sizing loop, which would wait for keys. The cursor's own mouse message is let through first.
+  static void start(HWND window, int edge, int x, int y) {
+    SetCursorPos(x, y);
+    pump_messages(50);
+    EXPECT_EQ(sizing_handler(window, WM_SYSCOMMAND, SC_SIZE | static_cast<WPARAM>(edge), 0), 0);
+  }
+  static void key(HWND window, WPARAM key) { SendMessageA(window, WM_KEYDOWN, key, 0); }
+};
+
+// From the menu a key chooses an edge and leaves the window; then the keys step that side, which
+// stops at the smallest width, and the window has the last word. Escape puts the window back, Enter
+// keeps it. The mode belongs to its window, and ends when that window loses the mouse or goes away.
+TEST_F(Sizing, KeysSizeTheWindowUntilTheModeEnds) {
+  HWND sized = open(1, 200), other = open(2, 600);
+  const LONG least = GetSystemMetrics(SM_CXMINTRACK);
+  EXPECT_EQ(sizing_handler(sized, WM_SYSCOMMAND, SC_SIZE | 9, 0), UNHANDLED_RESULT) << "no edge";
+  start(sized, 0, 360, 270);
+  key(sized, VK_RIGHT);
+  EXPECT_EQ(std::tuple(sizing_state.edge, window_box(sized)),
+            std::tuple(WMSZ_RIGHT, Box{200, 150, 520, 390}));
+  key(sized, VK_RIGHT);
+  key(other, VK_ESCAPE);
+  EXPECT_EQ(std::tuple(sizing_state.active, window_box(sized)), std::tuple(1, Box{200, 150, 530, 390}));
+  for (int i = 0; i < 40; ++i) key(sized, VK_LEFT);
+  EXPECT_EQ(window_box(sized), (Box{200, 150, 200 + least, 390})) << "the left side stays";
+  key(sized, VK_ESCAPE);
+  EXPECT_EQ(std::tuple(sizing_state.active, window_box(sized)), std::tuple(0, Box{200, 150, 520, 390}));
+  own_width = 250;
+  start(sized, WMSZ_RIGHT, 518, 270);
+  key(sized, VK_RIGHT);
+  key(sized, VK_RETURN);
+  EXPECT_EQ(std::tuple(sizing_state.active, window_box(sized)), std::tuple(0, Box{200, 150, 450, 390}));
+  start(sized, 0, 360, 270);
+  SetCapture(other);
+  EXPECT_EQ(sizing_state.active, 0) << "another window took the mouse";
+  ReleaseCapture();
+  start(sized, 0, 360, 270);
+  close_window(1);
+  EXPECT_EQ(sizing_state.active, 0) << "the window went away";
+}
+
+// The window menu's Size command through the real window procedure and message loop, while a
+// control has the keyboard focus: real key presses size the window, none reaches the control, and
+// the focus stays.
+TEST_F(Sizing, TheWindowMenusSizeCommandSizesWithKeysWhileAControlHasTheFocus) {
+  HWND window = open(1, 200);
+  set_control_parent(window);
+  HWND edit = as_hwnd(create_edit_control(100, 10, 10, 100, 22, "", 0));
+  SetFocus(edit);
+  SetCursorPos(360, 270);
+  pump_messages(50);
+  PostMessageA(window, WM_SYSCOMMAND, SC_SIZE, 0);
+  std::vector<INPUT> inputs;
+  for (WORD key : std::initializer_list<WORD>{VK_RIGHT, VK_RIGHT, VK_DOWN, VK_DOWN, VK_RETURN})
+    for (DWORD flags : {0ul, DWORD{KEYEVENTF_KEYUP}})
+      inputs.push_back({INPUT_KEYBOARD, {.ki = {key, 0, flags, 0, 0}}});
+  keys_seen = 0;
+  ASSERT_EQ(SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT)), inputs.size());
+  // The timer only guards against input that never arrives.
+  SetTimer(nullptr, 0, 10000, nullptr);
+  for (INT_PTR result = 0; !(result == WM_KEYUP && current_event.wParam == VK_RETURN) && result != WM_TIMER;)
+    result = wait_window_event();
+  EXPECT_EQ(std::tuple(window_box(window), sizing_state.active, GetFocus(), keys_seen),
+            std::tuple(Box{200, 150, 530, 400}, 0, edit, 5));
+  EXPECT_STREQ(get_control_text(100), "");
+}
+
+}  // namespace

@@ -1,0 +1,188 @@
+#include <cstdint>
+#include <cstring>
+#include <string>
+#include <tuple>
+
+#include "tests/support/test_support.h"
+
+namespace {
+
+HANDLE in_use(INT_PTR value) { return reinterpret_cast<HANDLE>(value); }
+
+using Registry = RuntimeTest;
+using Strings = RuntimeTest;
+using Files = RuntimeTest;
+using Probe = RuntimeTest;
+using Launch = RuntimeTest;
+// A number at or past the capacity grows it to number + step; the slot at the capacity is never
+// found, the records already there survive the move, and a claim that cannot be met (negative, past
+// the signed 32-bit range, or a table too large to allocate) fails and changes nothing.
+TEST_F(Registry, GrowsToNumberPlusStepOrFailsChangingNothing) {
+  const auto too_large = static_cast<ObjectNumber>(static_cast<int64_t>(INT32_MAX) + 1);
+  const ObjectNumber no_table = INT32_MAX - 29;  // its capacity still fits 32 bits
+  const RegistrySettings FILES = FILE_REGISTRY_SETTINGS, WINDOWS = WINDOW_REGISTRY_SETTINGS,
+                         CONTROLS = CONTROL_REGISTRY_SETTINGS;
+  const std::tuple<RegistrySettings, ObjectNumber, INT32> cases[] = {
+      {FILES, 333, 343},        {FILES, 5, 10},     {WINDOWS, 10, 40},
+      {CONTROLS, 100, 130},     {CONTROLS, -2, 30}, {CONTROLS, too_large, 30},
+      {CONTROLS, no_table, 30},
+  };
+  for (const auto& [settings, number, capacity] : cases) {
+    NumberedRegistry<FileRecord> registry{};
+    ASSERT_TRUE(registry_init(registry, settings));
+    claim_record(registry, 1)->handle = in_use(1);
+    FileRecord* record = claim_record(registry, number);
+    EXPECT_EQ(record && !record->handle, capacity != 30) << number;
+    if (record) record->handle = in_use(2);
+    EXPECT_EQ(registry.core.capacity, capacity) << number;
+    EXPECT_EQ(find_record(registry, capacity), nullptr);
+    EXPECT_EQ(read_record(registry, 1).handle, in_use(1)) << "records survive growth";
+  }
+  // A table within the number limit that cannot be had: its heap has a maximum.
+  main_heap = HeapCreate(0, 0, 65536);
+  NumberedRegistry<FileRecord> capped{};
+  ASSERT_TRUE(registry_init(capped, FILE_REGISTRY_SETTINGS));
+  EXPECT_EQ(std::tuple(claim_record(capped, 60000), capped.core.capacity), std::tuple(nullptr, 10));
+}
+
+// Dynamic numbers are the records' addresses: never an index, walked newest first, and only a
+// live record is found under one.
+TEST_F(Registry, DynamicNumbersNameOnlyLiveRecordsNewestFirst) {
+  NumberedRegistry<FileRecord> registry{};
+  registry_init(registry, CONTROL_REGISTRY_SETTINGS);
+  std::vector<ObjectNumber> numbers;  // newest first
+  for (int i = 0; i < 4; ++i) {
+    FileRecord* record = claim_record(registry, ANY_NUMBER);
+    record->handle = in_use(10 + i);
+    numbers.insert(numbers.begin(), dynamic_number(record));
+  }
+  // Two records from the middle go, one after the other.
+  const ObjectNumber gone = numbers[1];
+  release_record(registry, gone);
+  release_record(registry, numbers[2]);
+  numbers.erase(numbers.begin() + 1, numbers.begin() + 3);
+  claim_record(registry, 3)->handle = in_use(7);
+  release_record(registry, 3);
+  FileRecord elsewhere{in_use(8)};
+  for (ObjectNumber number :
+       {ObjectNumber{3}, ObjectNumber{31}, gone, numbers[0] + 1, dynamic_number(&elsewhere)})
+    EXPECT_EQ(find_record(registry, number), nullptr) << number;
+  // A live dynamic number handed back names its record; a stale one is no index either.
+  EXPECT_EQ(claim_record(registry, numbers[0]), reinterpret_cast<FileRecord*>(numbers[0]));
+  EXPECT_EQ(std::tuple(claim_record(registry, gone), registry.core.capacity), std::tuple(nullptr, 30));
+  std::vector<ObjectNumber> closed;
+  close_dynamic_records(registry, [&](ObjectNumber number) {
+    EXPECT_TRUE(find_record(registry, number) && (number < 0 || number > 30)) << number;
+    closed.push_back(number);
+    release_record(registry, number);
+  });
+  EXPECT_EQ(closed, numbers);
+  EXPECT_EQ(registry.core.dynamic.head, nullptr);
+}
+
+// Builders in one shape, so that one table drives them all.
+using Builder = char* (*)(const char* text, INT32 count, char* destination);
+char* trim(const char* text, INT32, char* destination) { return text_trim(text, destination); }
+char* upper(const char* text, INT32, char* destination) { return text_upper(text, destination); }
+char* spaces(const char*, INT32 count, char* destination) { return text_spaces(count, destination); }
+char* append(const char* text, INT32, char*) { return scratch_append(text); }
+char* number(const char*, INT32 count, char* destination) { return number_to_text(count, destination); }
+char* left(const char* text, INT32 count, char* destination) { return text_left(text, count, destination); }
+
+// Every builder stops at the area's last byte: a guard right after the area stays untouched
+// however long the input, and the result is still zero-terminated.
+TEST_F(Strings, NothingIsWrittenPastTheScratchArea) {
+  std::vector<char> area(SCRATCH_SIZE + 4096, 0x5A);
+  string_scratch = area.data();
+  const std::string long_text(100000, 'q');
+  const std::pair<Builder, size_t> cases[] = {{append, 0},
+                                              {upper, 0},
+                                              {trim, 0},
+                                              {left, 0},
+                                              {spaces, 0},
+                                              {append, SCRATCH_SIZE - 1},
+                                              {number, SCRATCH_SIZE - 4}};
+  for (const auto& [build, offset] : cases) {
+    scratch_cursor = string_scratch + offset;
+    char* result = build(long_text.c_str(), offset ? -2147483647 : 100000, scratch_cursor);
+    EXPECT_EQ(scratch_cursor, scratch_last_byte()) << offset;
+    EXPECT_EQ(std::strlen(result), static_cast<size_t>(scratch_last_byte() - result));
+  }
+  // Keeping a temporary that ends on the last byte leaves the cursor inside the area.
+  scratch_keep(string_scratch + 10);
+  EXPECT_EQ(scratch_cursor, scratch_last_byte());
+  EXPECT_EQ(std::string(area.data() + SCRATCH_SIZE, 4096), std::string(4096, 0x5A));
+  init_scratch();
+}
+
+// A kept temporary survives the ones built after it; a variable owns its copy.
+TEST_F(Strings, TemporariesNestAndVariablesOwnTheirCopies) {
+  char* outer = number_to_text(-1024, scratch_cursor);
+  scratch_keep(outer);
+  char* inner = upper(" form1 ", 0, scratch_cursor);
+  EXPECT_EQ(inner, outer + 6) << "the next temporary starts past the first one's zero";
+  StringVariable name = nullptr;
+  assign_scratch(name, trim(inner, 0, inner));
+  EXPECT_EQ(scratch_cursor, inner);
+  EXPECT_STREQ(name, "FORM1");
+  EXPECT_STREQ(outer, "-1024");
+  free_string(name);
+}
+
+// A closed file is no longer current, so nothing is written to whatever gets its handle value
+// next; a dynamic number handed back to open_file names its file, which is closed first.
+TEST_F(Files, ClosedFilesAreNeitherCurrentNorReachable) {
+  TempFolder folder;
+  ASSERT_NE(open_file(1, "closed.bin", FILE_MODE_READ_WRITE), 0);
+  close_file(1);
+  HANDLE other = CreateFileA("other.bin", GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  EXPECT_EQ(write_word(5), 0);
+  CloseHandle(other);
+  EXPECT_EQ(read_file_bytes("other.bin"), Bytes{});
+  const ObjectNumber dynamic = open_file(ANY_NUMBER, "first.bin", FILE_MODE_READ_WRITE);
+  const INT_PTR reopened = open_file(dynamic, "second.bin", FILE_MODE_READ_WRITE);
+  EXPECT_TRUE(reopened && can_open("first.bin", GENERIC_WRITE, 0));
+  EXPECT_EQ(reinterpret_cast<INT_PTR>(read_record(file_registry, dynamic).handle), reopened);
+  close_all_files();
+}
+
+TEST_F(Probe, FileSizeTellsFilesFoldersDrivesAndNothing) {
+  TempFolder folder;
+  CreateDirectoryA("Data", nullptr);
+  write_file_bytes("empty.txt", {});
+  write_file_bytes("five.txt", {1, 2, 3, 4, 5});
+  std::string none = "Q";
+  while (GetLogicalDrives() & (1u << (none[0] - 'A'))) ++none[0];
+  const std::string longest(1023, 'n'), too_long(5000, 'n');
+  const std::pair<std::string, INT32> cases[] = {
+      {"", -1},        {"C:", -2},    {"C:\\", -2},   {none + ":", -1}, {none + ":\\", -1},
+      {"C:x", -1},     {"Data", -2},  {"Data\\", -2}, {"empty.txt", 0}, {"five.txt", 5},
+      {"missing", -1}, {"f*.txt", 5}, {"Dat?", -2},   {longest, -1},    {too_long, -1}};
+  EXPECT_EQ(file_size(nullptr), -1);
+  for (const auto& [name, size] : cases) EXPECT_EQ(file_size(name.c_str()), size) << name.substr(0, 20);
+}
+
+// The stand-in game logs the folder it was started in; with RUN_WAIT the call returns once it
+// has ended. A file whose folder part is too long for the call starts nothing.
+TEST_F(Launch, StartsInTheFilesFolderOrTheGivenOneAndWaitsWhenAsked) {
+  TempFolder folder;
+  CreateDirectoryA("Games", nullptr);
+  CreateDirectoryA("Work", nullptr);
+  ASSERT_TRUE(CopyFileA((test_program_folder() + "quar.exe").c_str(), "Games\\game.exe", FALSE));
+  for (const std::string started_in : {"Games", "Work"}) {
+    const std::string given = started_in == "Work" ? folder.path + "Work" : "";
+    const auto process =
+        reinterpret_cast<HANDLE>(run_program("Games\\game.exe", "exit", given.c_str(), RUN_WAIT));
+    ASSERT_NE(process, nullptr);
+    EXPECT_EQ(WaitForSingleObject(process, 0), WAIT_OBJECT_0) << "returned only after the program ended";
+    CloseHandle(process);
+    const Bytes log = read_file_bytes(started_in + "\\quar.log");
+    EXPECT_EQ(std::string(log.begin(), log.end()), "0x0 " + folder.path + started_in + "\r\n");
+  }
+  EXPECT_EQ(run_program(nullptr), 0);
+  for (const std::string& too_long :
+       {"C:\\" + std::string(508, 'd') + "\\x.exe", std::string(5000, 'e') + "\\x"})
+    EXPECT_EQ(run_program(too_long.c_str(), "", "", 0), 0) << too_long.size();
+}
+
+}  // namespace
