@@ -275,6 +275,21 @@ TEST(EndToEnd, WithoutTheGameTheFormShowsTheErrorAndTheProgramEnds) {
   EXPECT_EQ(read_file_bytes(CONFIG), SAMPLE_CONFIG);
 }
 
+// A WM_COMMAND another process sends names its own window: no handler of its choosing runs (the
+// address would be ExitProcess, the same in every process), and the changer works on. Wine passes
+// no WM_NOTIFY between processes; the hook and window tests send it from another thread.
+TEST(EndToEnd, MessagesFromAnotherProcessReachNoHandler) {
+  TempFolder game;
+  Changer changer;
+  ASSERT_TRUE(start_in_sample_game(changer, game));
+  HWND own = CreateWindowExA(0, "STATIC", "", 0, 0, 0, 1, 1, HWND_MESSAGE, nullptr, nullptr, nullptr);
+  const FARPROC exit_process = GetProcAddress(GetModuleHandleA("kernel32.dll"), "ExitProcess");
+  SetPropA(own, "KVQ_EVT_273_0", reinterpret_cast<HANDLE>(exit_process));
+  send(changer.form, WM_COMMAND, 0, reinterpret_cast<LPARAM>(own));
+  changer.type(ID_WIDTH_BOX, "640");
+  save_expecting(changer, nullptr, CONFIG, with_resolution(SAMPLE_CONFIG, 640, 720));
+}
+
 // The form and its controls are laid out from their twips at the screen's dots per inch (which
 // scripts/test.sh sets to 96, 120 and 144 in turn), in pixels of the screen: measured by this
 // program, which is dpi-aware itself.

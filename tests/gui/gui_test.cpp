@@ -1,9 +1,13 @@
 #include <array>
+#include <atomic>
 #include <cstring>
 #include <string>
+#include <thread>
 #include <tuple>
 
 #include "gui/gui.h"
+
+#include <commctrl.h>
 #include "tests/support/test_support.h"
 
 namespace {
@@ -97,6 +101,29 @@ TEST_F(WindowsTest, TheMessageBoxIsModalOverTheThreadsWindows) {
   EXPECT_EQ(show_message("Error", "Cannot find quar.exe in this folder"), IDOK);
   EXPECT_EQ(std::tuple(others_enabled[0], others_enabled[1]), std::tuple(false, true));
   EXPECT_TRUE(IsWindowEnabled(owner) && IsWindowEnabled(others[0]) && IsWindowEnabled(others[1]));
+}
+
+// A notification sent from another thread is no event: its lParam need not point into this
+// process. The same one sent from the window's own thread is.
+TEST_F(WindowsTest, NotificationsFromAnotherThreadAreNoEvents) {
+  const HWND window = as_hwnd(open_window(1, 0, 0, 200, 100, 0, "notified", nullptr));
+  NMUPDOWN change{{window, 5, static_cast<UINT>(UDN_DELTAPOS)}, 0, 7};
+  const auto notify = [&] { SendMessageA(window, WM_NOTIFY, 5, reinterpret_cast<LPARAM>(&change)); };
+  current_event.control = 0;
+  std::atomic<bool> sent = false;
+  std::thread sender([&] {
+    notify();
+    sent = true;
+  });
+  EXPECT_TRUE(wait_until([&] {
+    pump_messages(0);
+    return sent.load();
+  }));
+  sender.join();
+  EXPECT_EQ(current_event.control, 0) << "only a control event names a control";
+  notify();
+  EXPECT_EQ(std::tuple(current_event.code, current_event.control, current_event.type),
+            std::tuple(EVENT_CONTROL, 5, 7));
 }
 
 using Creator = INT_PTR (*)(ObjectNumber, int, int, int, int, const char*, DWORD);
