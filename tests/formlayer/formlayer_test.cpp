@@ -1,8 +1,6 @@
-#include <atomic>
 #include <concepts>
 #include <cstdio>
 #include <string>
-#include <thread>
 #include <tuple>
 #include <vector>
 
@@ -192,19 +190,15 @@ TEST_F(Hook, MessagesFromAnotherThreadReachNoHandler) {
   HWND form = make_form(), button = bound_child(form, 102);
   bind_handler<WM_NOTIFY>(button, NM_CLICK, notify_consumes);
   NMHDR header{button, 102, NM_CLICK};
-  std::atomic<bool> sent = false;
-  std::thread sender([&] {
+  bool destroyed = false;
+  const auto send_from_own_window = [&] {
     HWND own = CreateWindowExA(0, "STATIC", "", 0, 0, 0, 1, 1, HWND_MESSAGE, nullptr, nullptr, nullptr);
     SetPropA(own, "KVQ_EVT_273_0", reinterpret_cast<HANDLE>(log_command));
     SendMessageA(form, WM_COMMAND, MAKEWPARAM(5, BN_CLICKED), as_lparam(own));
     SendMessageA(form, WM_NOTIFY, 102, as_lparam(&header));
-    sent = DestroyWindow(own);
-  });
-  EXPECT_TRUE(wait_until([&] {
-    pump_messages(0);
-    return sent.load();
-  }));
-  sender.join();
+    destroyed = DestroyWindow(own);
+  };
+  EXPECT_TRUE(run_on_another_thread(send_from_own_window) && destroyed);
   EXPECT_EQ(message_log.size(), 4u) << "only the callback and the window, twice";
   SetPropA(form, PROP_SAVED_PROCEDURE, reinterpret_cast<HANDLE>(test_procedure));
   SetWindowLongPtrA(form, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(one_shot_subclass_proc));

@@ -1,8 +1,6 @@
 #include <array>
-#include <atomic>
 #include <cstring>
 #include <string>
-#include <thread>
 #include <tuple>
 
 #include "gui/gui.h"
@@ -110,16 +108,7 @@ TEST_F(WindowsTest, NotificationsFromAnotherThreadAreNoEvents) {
   NMUPDOWN change{{window, 5, static_cast<UINT>(UDN_DELTAPOS)}, 0, 7};
   const auto notify = [&] { SendMessageA(window, WM_NOTIFY, 5, reinterpret_cast<LPARAM>(&change)); };
   current_event.control = 0;
-  std::atomic<bool> sent = false;
-  std::thread sender([&] {
-    notify();
-    sent = true;
-  });
-  EXPECT_TRUE(wait_until([&] {
-    pump_messages(0);
-    return sent.load();
-  }));
-  sender.join();
+  EXPECT_TRUE(run_on_another_thread(notify));
   EXPECT_EQ(current_event.control, 0) << "only a control event names a control";
   notify();
   EXPECT_EQ(std::tuple(current_event.code, current_event.control, current_event.type),

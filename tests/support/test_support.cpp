@@ -1,7 +1,9 @@
 #include "tests/support/test_support.h"
 
+#include <atomic>
 #include <fstream>
 #include <iterator>
+#include <thread>
 
 void init_runtime_for_tests() {
   program_module = GetModuleHandleA(nullptr);
@@ -82,4 +84,18 @@ void pump_messages(DWORD settle_milliseconds) {
     }
     MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
   } while (static_cast<LONG>(until - GetTickCount()) > 0);
+}
+
+bool run_on_another_thread(const std::function<void()>& work) {
+  std::atomic<bool> done = false;
+  std::thread thread([&] {
+    work();
+    done = true;
+  });
+  const bool ended = wait_until([&] {
+    pump_messages(0);
+    return done.load();
+  });
+  thread.join();
+  return ended;
 }

@@ -50,6 +50,10 @@ bool can_open(const char* name, DWORD access, DWORD share);
 // Polls until the condition holds or the time is up.
 bool wait_until(const std::function<bool()>& condition, DWORD milliseconds = 10000);
 
+// Runs work on a thread of its own while this thread dispatches what it sends; whether the work
+// ended in time.
+bool run_on_another_thread(const std::function<void()>& work);
+
 // Dispatches every message already queued for the thread; under Wine, X11 delivery is
 // asynchronous, so a short settle time lets late messages arrive too.
 void pump_messages(DWORD settle_milliseconds = 20);
