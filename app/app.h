@@ -46,6 +46,9 @@ INT_PTR fill_resolution_fields();
 
 LRESULT on_save_click(HWND window, INT_PTR control_id);
 LRESULT on_run_click(HWND window, INT_PTR control_id);
+// What Save says when Windows refused to write the file with this error; attributes are those of
+// the file, read after the refusal (INVALID_FILE_ATTRIBUTES when it has none).
+const char* write_failure_text(DWORD error, DWORD attributes);
 // 1 when the game was started, else 0.
 INT_PTR launch_game();
 LRESULT form_callback(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

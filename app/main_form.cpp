@@ -33,6 +33,9 @@ constexpr INT32 SMALLEST_SIZE = 1;
 // The largest value that reads back from the file as it was typed.
 constexpr INT32 LARGEST_SIZE = 32767;
 constexpr int LARGEST_SIZE_DIGITS = 5;
+// Sizes up to this many digits show whole in the boxes, with the caret after them.
+constexpr int SHOWN_DIGITS = 4;
+constexpr int CARET_WIDTH = 1;
 
 bool is_form1(const char* form_name) {
   StringVariable name = nullptr;
@@ -65,15 +68,48 @@ INT32 read_box_number(FormControlId box) {
 
 bool is_saveable_size(INT32 value) { return value >= SMALLEST_SIZE && value <= LARGEST_SIZE; }
 
-// What the player can do about a file that cannot be written depends on why Windows refused.
-const char* write_failure_text(DWORD error) {
+// The edit control's own margins, taken from the font, leave less room than four digits need in
+// boxes this narrow; they shrink just enough for the digits and the caret after them, and the box
+// keeps its size.
+void make_room_for_digits(HWND box) {
+  HDC dc = GetDC(box);
+  const HGDIOBJ previous = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageA(box, WM_GETFONT, 0, 0)));
+  std::array<INT, 10> widths{};
+  const BOOL measured = GetCharWidth32A(dc, '0', '9', widths.data());
+  SelectObject(dc, previous);
+  ReleaseDC(box, dc);
+  if (!measured) return;
+  int widest = 0;
+  for (const INT width : widths) widest = width > widest ? width : widest;
+  RECT room;
+  SendMessageA(box, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&room));
+  const int shortage = widest * SHOWN_DIGITS + CARET_WIDTH - (room.right - room.left);
+  if (shortage <= 0) return;
+  const auto margins = static_cast<DWORD>(SendMessageA(box, EM_GETMARGINS, 0, 0));
+  int left = LOWORD(margins), right = HIWORD(margins);
+  const int total = left + right > shortage ? left + right - shortage : 0;
+  left = left < total / 2 ? left : total / 2;
+  right = total - left;
+  SendMessageA(box, EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, MAKELPARAM(left, right));
+}
+
+}  // namespace
+
+const char* write_failure_text(DWORD error, DWORD attributes) {
+  const bool read_only = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) &&
+                         !(attributes & FILE_ATTRIBUTE_DIRECTORY);
   switch (error) {
     case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION:
       return "Cannot write Data\\GAME.CFG because another program is using it. Close the game and press Save "
              "again.";
     case ERROR_ACCESS_DENIED:
-      return "Cannot write Data\\GAME.CFG because Windows denied access. If the game is installed in a "
-             "protected folder such as Program Files, start the changer as administrator.";
+      if (read_only)
+        return "Cannot write Data\\GAME.CFG because the file is read-only. Right-click it, choose "
+               "Properties, "
+               "clear \"Read-only\" and press Save again.";
+      return "Cannot write Data\\GAME.CFG because Windows denied access to the file. Make sure your Windows "
+             "account may change the files in the game's folder.";
     case ERROR_PATH_NOT_FOUND:
       return "Cannot write Data\\GAME.CFG because the Data folder is missing. Start the changer in the "
              "game's folder.";
@@ -81,8 +117,6 @@ const char* write_failure_text(DWORD error) {
       return "Cannot write Data\\GAME.CFG.";
   }
 }
-
-}  // namespace
 
 INT_PTR create_form_controls(HWND window, const char* form_name) {
   if (!is_form1(form_name)) return 0;
@@ -94,6 +128,7 @@ INT_PTR create_form_controls(HWND window, const char* form_name) {
     const auto handle = reinterpret_cast<HWND>(created);
     bind_control_id(window, handle, control.id, COLOUR_NONE, COLOUR_NONE);
     if (control.on_click) bind_handler<WM_COMMAND>(handle, BN_CLICKED, control.on_click);
+    if (control.kind == KIND_EDIT) make_room_for_digits(handle);
   }
   return 0;
 }
@@ -106,7 +141,7 @@ LRESULT on_save_click(HWND, INT_PTR) {
   if (!is_saveable_size(width) || !is_saveable_size(height)) {
     show_message("Error", "Width and height must be whole numbers from 1 to 32767");
   } else if (!write_resolution(width, height)) {
-    show_message("Error", write_failure_text(file_error));
+    show_message("Error", write_failure_text(file_error, GetFileAttributesA(CONFIG_FILE_NAME)));
   }
   return 0;
 }

@@ -134,9 +134,10 @@ void call_form_callback(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 
 LRESULT common_end(const Dispatch& d) {
   if (!d.found) call_form_callback(d.window, d.message, d.wParam, d.lParam);
-  if (is_control_colour(d.message)) {
-    if (HBRUSH brush =
-            control_colour_step(reinterpret_cast<HWND>(d.lParam), reinterpret_cast<HDC>(d.wParam))) {
+  // Another thread's window would have a brush made (and stored on it) at every such message.
+  const auto control = reinterpret_cast<HWND>(d.lParam);
+  if (is_control_colour(d.message) && is_own_window(control)) {
+    if (HBRUSH brush = control_colour_step(control, reinterpret_cast<HDC>(d.wParam))) {
       return reinterpret_cast<LRESULT>(brush);
     }
   }

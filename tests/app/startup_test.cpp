@@ -1,3 +1,6 @@
+#include <string>
+#include <tuple>
+
 #include "app/app.h"
 #include "tests/support/test_support.h"
 
@@ -32,6 +35,25 @@ TEST(StartUp, StoppingTheServicesRemovesTheHookBeforeTheHeapGoes) {
   stop_services();
   SendMessageA(window, WM_APP, 0, 0);
   EXPECT_EQ(callback_calls, 0);
+}
+
+// Save names why Windows refused the file and what the player can do, from the error and the file's
+// attributes; Wine run as root writes a read-only file, so only this table shows that choice there.
+TEST(Save, TheFailureTextNamesTheCauseFromTheErrorAndTheAttributes) {
+  const std::tuple<DWORD, DWORD, std::string> cases[] = {
+      {ERROR_ACCESS_DENIED, FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_ARCHIVE, "is read-only. Right-click"},
+      {ERROR_ACCESS_DENIED, FILE_ATTRIBUTE_NORMAL, "denied access"},
+      {ERROR_ACCESS_DENIED, INVALID_FILE_ATTRIBUTES, "denied access"},
+      {ERROR_ACCESS_DENIED, FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY, "denied access"},
+      {ERROR_SHARING_VIOLATION, FILE_ATTRIBUTE_READONLY, "another program is using it"},
+      {ERROR_LOCK_VIOLATION, FILE_ATTRIBUTE_NORMAL, "another program is using it"},
+      {ERROR_PATH_NOT_FOUND, INVALID_FILE_ATTRIBUTES, "the Data folder is missing"},
+      {ERROR_DISK_FULL, FILE_ATTRIBUTE_NORMAL, "GAME.CFG."}};
+  for (const auto& [error, attributes, cause] : cases) {
+    const std::string text = write_failure_text(error, attributes);
+    EXPECT_NE(text.find(cause), std::string::npos) << error << ", " << attributes << ": " << text;
+    EXPECT_EQ(text.find("administrator"), std::string::npos) << text;
+  }
 }
 
 }  // namespace

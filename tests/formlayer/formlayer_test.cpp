@@ -184,26 +184,32 @@ TEST_F(Hook, AClickSentByAnotherHookDuringAClickIsDispatchedAfresh) {
 }
 
 // A message sent from another thread reaches no handler: none read from that thread's window in a
-// WM_COMMAND, and a WM_NOTIFY's lParam is not read at all. A window still swapped from a message
-// that never arrived is destroyed through its own procedure.
+// WM_COMMAND, no brush made for its coloured window in a WM_CTLCOLOREDIT, and a WM_NOTIFY's lParam
+// is not read at all. A window still swapped from a message that never arrived is destroyed through
+// its own procedure.
 TEST_F(Hook, MessagesFromAnotherThreadReachNoHandler) {
   HWND form = make_form(), button = bound_child(form, 102);
   bind_handler<WM_NOTIFY>(button, NM_CLICK, notify_consumes);
   NMHDR header{button, 102, NM_CLICK};
   bool destroyed = false;
+  HANDLE brush = nullptr;
   const auto send_from_own_window = [&] {
     HWND own = CreateWindowExA(0, "STATIC", "", 0, 0, 0, 1, 1, HWND_MESSAGE, nullptr, nullptr, nullptr);
     SetPropA(own, "KVQ_EVT_273_0", reinterpret_cast<HANDLE>(log_command));
+    SetPropA(own, "KVQ_BC", reinterpret_cast<HANDLE>(RGB(1, 2, 3) + 1));
     SendMessageA(form, WM_COMMAND, MAKEWPARAM(5, BN_CLICKED), as_lparam(own));
+    SendMessageA(form, WM_CTLCOLOREDIT, 0, as_lparam(own));
     SendMessageA(form, WM_NOTIFY, 102, as_lparam(&header));
+    brush = GetPropA(own, "KVQ_BRSH");
     destroyed = DestroyWindow(own);
   };
   EXPECT_TRUE(run_on_another_thread(send_from_own_window) && destroyed);
-  EXPECT_EQ(message_log.size(), 4u) << "only the callback and the window, twice";
+  EXPECT_EQ(brush, nullptr) << "a brush was made for another thread's window";
+  EXPECT_EQ(message_log.size(), 6u) << "only the callback and the window, three times";
   SetPropA(form, PROP_SAVED_PROCEDURE, reinterpret_cast<HANDLE>(test_procedure));
   SetWindowLongPtrA(form, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(one_shot_subclass_proc));
   DestroyWindow(form);
-  EXPECT_EQ(std::tuple(message_log.size(), message_log.back()), std::tuple(6u, logged(WM_APP + 1, "proc")));
+  EXPECT_EQ(std::tuple(message_log.size(), message_log.back()), std::tuple(8u, logged(WM_APP + 1, "proc")));
 }
 
 template <UINT Message, typename Handler>

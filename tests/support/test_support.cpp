@@ -68,6 +68,8 @@ bool can_open(const char* name, DWORD access, DWORD share) {
 }
 
 bool wait_until(const std::function<bool()>& condition, DWORD milliseconds) {
+  // After a failure the checks that follow wait only briefly, so that a caught fault fails in seconds.
+  if (testing::Test::HasFailure() && milliseconds > 500) milliseconds = 500;
   for (const DWORD until = GetTickCount() + milliseconds;; Sleep(20)) {
     if (condition()) return true;
     if (static_cast<LONG>(until - GetTickCount()) <= 0) return false;

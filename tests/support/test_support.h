@@ -47,7 +47,8 @@ Bytes read_file_bytes(const std::string& path);
 // Whether another opener could open the existing file with this access and sharing now.
 bool can_open(const char* name, DWORD access, DWORD share);
 
-// Polls until the condition holds or the time is up.
+// Polls until the condition holds or the time is up; once the test has failed, for half a second
+// at most.
 bool wait_until(const std::function<bool()>& condition, DWORD milliseconds = 10000);
 
 // Runs work on a thread of its own while this thread dispatches what it sends; whether the work
