@@ -13,11 +13,9 @@ set -euo pipefail
 source "$(dirname "$0")/common.sh"
 
 require_root "$@"
-if [ -z "${QRC_IN_WINE_ROOT:-}" ]; then
-  ensure_packages "${TOOLCHAIN_PACKAGES[@]}" "${DISPLAY_PACKAGES[@]}"
-  "$ROOT/scripts/build.sh" >&2
-fi
+[ -n "${QRC_IN_WINE_ROOT:-}" ] || ensure_packages "${TOOLCHAIN_PACKAGES[@]}" "${DISPLAY_PACKAGES[@]}"
 enter_wine_root "$@"
+"$ROOT/scripts/build.sh" >&2
 
 {
   echo "Machine: $(sed -n 's/^model name\s*: //p' /proc/cpuinfo | head -n 1), $(nproc) cores"
@@ -56,12 +54,23 @@ startup_server_requests() {
   wineserver_for "$target" -k >/dev/null 2>&1 || true
   wineserver_for "$target" -w >/dev/null 2>&1 || true
   wineserver_for "$target" -f -d1 -p 2>"$trace" &
-  local server=$!
+  local server=$! tries=0
+  # A program started before the traced server listens would start a server of its own (and
+  # the trace would stay empty). The server says "starting" once its socket listens.
+  until grep -q '^wineserver: starting' "$trace"; do
+    if ! job_running "$server" || [ $tries -ge 300 ]; then
+      echo "The traced wineserver of $target did not start: $(head -n 3 "$trace")" >&2
+      return 1
+    fi
+    sleep 0.1
+    tries=$((tries + 1))
+  done
   # Wine's own services start with the server's first program, not with the measured one.
   wine_for "$target" cmd /c exit </dev/null >/dev/null 2>&1
   # Started by a program of Wine's, so that the trace names it when its process is made.
   (cd "$game" && wine_for "$target" cmd /c "$program" </dev/null >/dev/null 2>&1) &
-  local count="" tries=0
+  local count=""
+  tries=0
   while [ -z "$count" ] && [ $tries -lt 600 ]; do
     sleep 0.1
     count=$(count_startup_requests "$program" "$trace")

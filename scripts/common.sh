@@ -16,6 +16,21 @@ SCREENSHOT_PACKAGES=(x11-apps imagemagick x11-utils)
 
 source "$ROOT/scripts/wine_root.sh"
 
+# apt waits this long for another apt or dpkg to let go of the package database.
+apt_get() {
+  local sudo=()
+  [ "$(id -u)" -eq 0 ] || sudo=(sudo)
+  DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get -o DPkg::Lock::Timeout=600 "$@"
+}
+
+# The lock option does not cover the package lists, so a busy update is tried once more later.
+apt_get_update() {
+  apt_get update -qq && return 0
+  echo "apt-get update failed; trying once more in 30 s ..." >&2
+  sleep 30
+  apt_get update -qq
+}
+
 # Installs, without questions, whichever of the named Debian packages is missing.
 ensure_packages() {
   local missing=() package
@@ -24,15 +39,13 @@ ensure_packages() {
   done
   [ ${#missing[@]} -eq 0 ] && return 0
   echo "Installing ${missing[*]} ..."
-  local sudo=()
-  [ "$(id -u)" -eq 0 ] || sudo=(sudo)
-  "${sudo[@]}" apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq "${missing[@]}" >/dev/null
+  apt_get_update
+  apt_get install -y -qq "${missing[@]}" >/dev/null
 }
 
-# Runs the calling script again, with the given arguments, inside the Wine root's mounts (see
-# with_wine_root_mounts), with the clone, the build and dist folders and the folders in
-# QRC_EXTRA_MOUNTS at their own paths. Returns at once when already inside.
+# Replaces the calling script with itself, run again with the same arguments inside the Wine
+# root's namespaces (see exec_in_wine_root), with the clone, the build and dist folders and the
+# folders in QRC_EXTRA_MOUNTS at their own paths. Returns at once when already inside.
 enter_wine_root() {
   [ -n "${QRC_IN_WINE_ROOT:-}" ] && return 0
   ensure_wine_root
@@ -43,8 +56,7 @@ enter_wine_root() {
     [[ "$folder/" == "$ROOT/"* ]] || folders+=("$folder")
   done
   export QRC_IN_WINE_ROOT=1
-  with_wine_root_mounts "${folders[@]}" -- "$0" "$@"
-  exit $?
+  exec_in_wine_root "${folders[@]}" -- "$0" "$@"
 }
 
 # Runs a Windows program (or one of Wine's own commands) of a target in the root, in that
@@ -72,13 +84,16 @@ start_wine_session() {
   export WINEDLLOVERRIDES="mscoree,mshtml="
   trap stop_wine_session EXIT
   if [ "${QRC_USE_DISPLAY:-0}" != 1 ]; then
-    local display=99
-    while [ -e "/tmp/.X$display-lock" ]; do display=$((display + 1)); done
-    Xvfb ":$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+    # Xvfb takes the first free display itself and writes its number once it accepts clients.
+    local fifo display=
+    fifo=$(mktemp -u /tmp/qrc-xvfb.XXXXXX)
+    mkfifo -m 600 "$fifo"
+    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
     WINE_SESSION_XVFB_PID=$!
+    read -r -t 30 display <"$fifo" || true
+    rm -f "$fifo"
+    [ -n "$display" ] || { echo "Xvfb did not start." >&2; return 1; }
     export DISPLAY=":$display"
-    local tries=0
-    until [ -e "/tmp/.X11-unix/X$display" ] || [ $tries -ge 50 ]; do sleep 0.1; tries=$((tries + 1)); done
   fi
   local target
   for target in "${TARGETS[@]}"; do
@@ -120,5 +135,11 @@ restart_wine_server() {
 stop_wine_session() {
   local target
   for target in "${TARGETS[@]}"; do wineserver_for "$target" -k >/dev/null 2>&1 || true; done
-  [ -n "$WINE_SESSION_XVFB_PID" ] && kill "$WINE_SESSION_XVFB_PID" 2>/dev/null || true
+  # Only our own Xvfb, and only while this shell has not yet seen it end (its pid may be reused).
+  if [ -n "$WINE_SESSION_XVFB_PID" ] && job_running "$WINE_SESSION_XVFB_PID"; then
+    kill "$WINE_SESSION_XVFB_PID" 2>/dev/null || true
+  fi
 }
+
+# Whether a process this shell started in the background is still running.
+job_running() { [[ " $(jobs -pr | tr '\n' ' ') " == *" $1 "* ]]; }

@@ -11,12 +11,12 @@ source "$(dirname "$0")/common.sh"
 require_root "$@"
 if [ -z "${QRC_IN_WINE_ROOT:-}" ]; then
   ensure_packages "${TOOLCHAIN_PACKAGES[@]}" "${DISPLAY_PACKAGES[@]}" "${SCREENSHOT_PACKAGES[@]}"
-  "$ROOT/scripts/build.sh" >/dev/null
   # A desktop's X authority file lies outside the root.
   [ -n "${DISPLAY:-}" ] && [ -f "${XAUTHORITY:-$HOME/.Xauthority}" ] &&
     export QRC_EXTRA_MOUNTS="$(dirname "${XAUTHORITY:-$HOME/.Xauthority}")"
 fi
 enter_wine_root "$@"
+"$ROOT/scripts/build.sh" >/dev/null
 
 game="$BUILD/demo-game"
 rm -rf "$game"

@@ -6,11 +6,11 @@ set -euo pipefail
 source "$(dirname "$0")/common.sh"
 
 require_root "$@"
-if [ -z "${QRC_IN_WINE_ROOT:-}" ]; then
-  ensure_packages "${TOOLCHAIN_PACKAGES[@]}" "${DISPLAY_PACKAGES[@]}"
-  "$ROOT/scripts/build.sh"
-fi
+[ -n "${QRC_IN_WINE_ROOT:-}" ] || ensure_packages "${TOOLCHAIN_PACKAGES[@]}" "${DISPLAY_PACKAGES[@]}"
+# From here on this script runs inside the root's namespaces, so that the build, ctest, Wine
+# and Xvfb all end with it, however it ends.
 enter_wine_root "$@"
+"$ROOT/scripts/build.sh"
 
 start_wine_session
 status=0
