@@ -17,11 +17,32 @@ for target in "${targets[@]}"; do
 done
 [ ${#builds[@]} -gt 0 ] || { echo "No build with tests under $BUILD: run scripts/build.sh first" >&2; exit 1; }
 
-# The file being mutated and its saved original, put back on any exit.
-mutated="" saved="$OUT/original.saved"
-restore() { [ -n "$mutated" ] && cp "$saved" "$mutated" && mutated=""; return 0; }
+# The file being mutated and its saved original, put back on any exit. While a mutant is in
+# place a record names the file and the mutant's checksum, so that the next run can put the
+# original back after a hard kill, and only over the mutant itself.
+mutated="" saved="$OUT/original.saved" record="$OUT/mutant-in-place"
+restore() { [ -n "$mutated" ] && cp "$saved" "$mutated" && rm -f "$record" && mutated=""; return 0; }
 trap restore EXIT
 trap 'restore; exit 130' INT TERM
+
+if [ -s "$record" ]; then
+  read -r checksum mutated <"$record"
+  if [ "$(sha256sum <"$mutated" 2>/dev/null | cut -d' ' -f1)" = "$checksum" ]; then
+    restore
+    echo "Restored $mutated, which a killed run had left mutated, from the copy it saved."
+  else
+    echo "A killed run had mutated $mutated, which has changed since, so it is left as it is."
+    rm -f "$record"
+    mutated=""
+  fi
+fi
+mutated_folders=(app formlayer gui runtime)
+if git -C "$ROOT" rev-parse --is-inside-work-tree >/dev/null 2>&1 &&
+  [ -n "$(git -C "$ROOT" status --porcelain -- "${mutated_folders[@]}")" ]; then
+  echo "Not starting: ${mutated_folders[*]} have uncommitted changes, which a mutant would be tested against; commit or stash them first." >&2
+  git -C "$ROOT" status --short -- "${mutated_folders[@]}" >&2
+  exit 1
+fi
 
 failed_tests() { sed -n '/The following tests FAILED:/,$p' "$1" | sed -En 's/^[[:space:]]*[0-9]+ - ([^ ]+) .*/\1/p'; }
 
@@ -85,6 +106,7 @@ while IFS= read -r -u 3 line; do
   fi
   cp "$path" "$saved"
   mutated=$path
+  printf '%s %s\n' "$(printf '%s' "${content/"$find"/"$replacement"}" | sha256sum | cut -d' ' -f1)" "$path" >"$record"
   printf '%s' "${content/"$find"/"$replacement"}" >"$path"
   echo "[$id] $description" >&2
   began=$SECONDS
