@@ -26,14 +26,14 @@ trap restore EXIT
 trap 'restore; exit 130' INT TERM
 
 if [ -s "$record" ]; then
-  read -r checksum mutated <"$record"
-  if [ "$(sha256sum <"$mutated" 2>/dev/null | cut -d' ' -f1)" = "$checksum" ]; then
+  read -r checksum path <"$record"
+  if [ "$(sha256sum <"$path" 2>/dev/null | cut -d' ' -f1)" = "$checksum" ]; then
+    mutated=$path
     restore
-    echo "Restored $mutated, which a killed run had left mutated, from the copy it saved."
+    echo "Restored $path, which a killed run had left mutated, from the copy it saved."
   else
-    echo "A killed run had mutated $mutated, which has changed since, so it is left as it is."
+    echo "A killed run had mutated $path, which has changed since, so it is left as it is."
     rm -f "$record"
-    mutated=""
   fi
 fi
 mutated_folders=(app formlayer gui runtime)
