@@ -167,6 +167,6 @@ exec_in_wine_root() {
     done
     shift
     # Not exec: the first process of a pid namespace ignores signals it has no handler for.
-    "$@"
+    "$@" || exit $?
   ' bash "$WINE_ROOT" "${folders[@]}" -- "$@"
 }
