@@ -11,6 +11,8 @@
 # shellcheck shell=bash
 
 WINE_ROOT=$(realpath -m -- "${QRC_WINE_ROOT:-/var/cache/quarvelton-wine-root}")
+# Absolute for the scripts that run later in other folders (the emulator ctest starts).
+export QRC_WINE_ROOT=$WINE_ROOT
 # Written last into a finished root; a root with another recipe is made anew.
 WINE_ROOT_RECIPE="trixie minbase; wine64 wine32:i386 fonts-wine qemu-user; emulated 32-bit loader; 2"
 # Runs using the root hold it shared for their whole life; making or replacing it holds it
