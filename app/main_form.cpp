@@ -93,21 +93,24 @@ void make_room_for_digits(HWND box) {
   SendMessageA(box, EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, MAKELPARAM(left, right));
 }
 
+// A folder's read-only attribute means something else, and a file that is gone has none.
+bool is_read_only_file(DWORD attributes) {
+  return attributes != INVALID_FILE_ATTRIBUTES &&
+         (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) == FILE_ATTRIBUTE_READONLY;
+}
+
 }  // namespace
 
 const char* write_failure_text(DWORD error, DWORD attributes) {
-  const bool read_only = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) &&
-                         !(attributes & FILE_ATTRIBUTE_DIRECTORY);
   switch (error) {
     case ERROR_SHARING_VIOLATION:
     case ERROR_LOCK_VIOLATION:
       return "Cannot write Data\\GAME.CFG because another program is using it. Close the game and press Save "
              "again.";
     case ERROR_ACCESS_DENIED:
-      if (read_only)
+      if (is_read_only_file(attributes))
         return "Cannot write Data\\GAME.CFG because the file is read-only. Right-click it, choose "
-               "Properties, "
-               "clear \"Read-only\" and press Save again.";
+               "Properties, clear \"Read-only\" and press Save again.";
       return "Cannot write Data\\GAME.CFG because Windows denied access to the file. Make sure your Windows "
              "account may change the files in the game's folder.";
     case ERROR_PATH_NOT_FOUND:
