@@ -20,7 +20,7 @@ inline constexpr LONG WIDTH_OFFSET = 8;
 inline constexpr LONG HEIGHT_OFFSET = 10;
 
 // The stored value, sign-extended from 16 bits; 0 when nothing was read. Never creates
-// the file.
+// the file, and reads it while another program has it open for writing.
 INT32 read_width();
 INT32 read_height();
 // Stores the low 16 bits of each value; returns 1 when both words were written, else 0.

@@ -13,11 +13,14 @@ INT32 read_width() { return read_config_word(WIDTH_OFFSET); }
 
 INT32 read_height() { return read_config_word(HEIGHT_OFFSET); }
 
+// The two words are adjacent: one write changes both or neither, so that a refused Save leaves the
+// file as it was.
+static_assert(HEIGHT_OFFSET == WIDTH_OFFSET + 2);
+
 int write_resolution(INT32 width, INT32 height) {
   if (!open_file(CONFIG_FILE_NUMBER, CONFIG_FILE_NAME, FILE_MODE_READ_WRITE)) return 0;
-  int written = 0;
-  if (file_seek(WIDTH_OFFSET) == WIDTH_OFFSET) written += write_word(width);
-  if (file_seek(HEIGHT_OFFSET) == HEIGHT_OFFSET) written += write_word(height);
+  INT32 written = 0;
+  if (file_seek(WIDTH_OFFSET) == WIDTH_OFFSET) written = write_word_pair(width, height);
   close_file(CONFIG_FILE_NUMBER);
   return written == 4 ? 1 : 0;
 }

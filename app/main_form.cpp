@@ -114,8 +114,8 @@ const char* write_failure_text(DWORD error, DWORD attributes) {
       return "Cannot write Data\\GAME.CFG because Windows denied access to the file. Make sure your Windows "
              "account may change the files in the game's folder.";
     case ERROR_PATH_NOT_FOUND:
-      return "Cannot write Data\\GAME.CFG because the Data folder is missing. Start the changer in the "
-             "game's folder.";
+      return "Cannot write Data\\GAME.CFG because the game's Data folder is missing. Reinstall the game and "
+             "press Save again.";
     default:
       return "Cannot write Data\\GAME.CFG.";
   }

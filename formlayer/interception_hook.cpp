@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <array>
 #include <cstdint>
 
@@ -17,7 +18,24 @@ struct Dispatch {
   WNDPROC previous;
   HANDLE found;  // the command or notification handler, which keeps the form callback out
   bool consumed;
+  bool from_this_thread;
 };
+
+// An intercepted message between the hook, which swapped its window for it, and its arrival. A hook
+// installed after this one runs after the swap and may send the window other messages first.
+struct AwaitedMessage {
+  HWND window;
+  UINT message;
+  WPARAM wParam;
+  LPARAM lParam;
+  bool from_this_thread;  // the hook alone is told, message by message
+};
+
+// Messages awaited at once nest, newest last. More than this is no real program's; the oldest, most
+// likely one that never came, makes room.
+constexpr std::size_t MOST_AWAITED = 16;
+std::array<AwaitedMessage, MOST_AWAITED> awaited;
+std::size_t awaited_count;
 
 // Answers the message (true, with result) or leaves it to the common end.
 using DispatchStep = bool (*)(Dispatch& dispatch, LRESULT& result);
@@ -27,8 +45,16 @@ struct InterceptedMessage {
   DispatchStep step;  // null: the common end alone
 };
 
+// The library's event translation in the window's own procedure may read the header of a
+// notification this thread sent, whatever message of another thread's the thread is answering.
 LRESULT call_previous(const Dispatch& d) {
-  return CallWindowProcA(d.previous, d.window, d.message, d.wParam, d.lParam);
+  if (d.message != WM_NOTIFY || !d.from_this_thread)
+    return CallWindowProcA(d.previous, d.window, d.message, d.wParam, d.lParam);
+  const NMHDR* outer = notification_from_this_thread;
+  notification_from_this_thread = reinterpret_cast<const NMHDR*>(d.lParam);
+  const LRESULT result = CallWindowProcA(d.previous, d.window, d.message, d.wParam, d.lParam);
+  notification_from_this_thread = outer;
+  return result;
 }
 
 // A window of another thread or process may carry an event property of its own making, so handlers are
@@ -48,7 +74,7 @@ bool dispatch_command(Dispatch& d, LRESULT&) {
 // WM_NOTIFY is not marshalled: sent from another thread, its lParam need not point at anything here.
 bool dispatch_notify(Dispatch& d, LRESULT&) {
   auto* header = reinterpret_cast<NMHDR*>(d.lParam);
-  if (!header || InSendMessageEx(nullptr) != ISMEX_NOSEND) return false;
+  if (!header || !d.from_this_thread) return false;
   HWND sender = header->hwndFrom;
   if (!is_own_window(sender) || GetPropA(sender, PROP_BAD_CONTROL)) return false;
   d.found = find_event_handler(sender, WM_NOTIFY, static_cast<int>(header->code));
@@ -154,19 +180,46 @@ WNDPROC undo_subclass(HWND window) {
   return reinterpret_cast<WNDPROC>(previous);
 }
 
+void swap_in(HWND window) {
+  const auto one_shot = reinterpret_cast<LONG_PTR>(one_shot_subclass_proc);
+  const LONG_PTR previous = SetWindowLongPtrA(window, GWLP_WNDPROC, one_shot);
+  // Still swapped for an outer message: the saved procedure stays the window's own.
+  if (previous != one_shot) SetPropA(window, PROP_SAVED_PROCEDURE, reinterpret_cast<HANDLE>(previous));
+}
+
+void await_message(const CWPSTRUCT& record, bool from_this_thread) {
+  if (awaited_count == MOST_AWAITED) {
+    std::copy(awaited.begin() + 1, awaited.end(), awaited.begin());
+    --awaited_count;
+  }
+  awaited[awaited_count++] = {record.hwnd, record.message, record.wParam, record.lParam, from_this_thread};
+}
+
+// The newest message the window waits for, or null.
+AwaitedMessage* awaited_by(HWND window) {
+  for (std::size_t i = awaited_count; i-- > 0;)
+    if (awaited[i].window == window) return &awaited[i];
+  return nullptr;
+}
+
+void forget(AwaitedMessage* message) {
+  std::copy(message + 1, awaited.data() + awaited_count, message);
+  --awaited_count;
+}
+
 LRESULT call_next_hook(int code, WPARAM wParam, LPARAM lParam) {
   return hook_handle ? CallNextHookEx(hook_handle, code, wParam, lParam) : 0;
 }
 
-// The platform fetches the window procedure once the hooks have returned, so the swap is
-// the last thing done: no other hook can send this window a message in between.
-LRESULT subclass_for_one_message(HWND window, int code, WPARAM wParam, LPARAM lParam) {
+// The platform fetches the window procedure once the hooks have returned. The hooks older than
+// this one run before the swap; the newer ones, after it, may send the window other messages,
+// which the one-shot procedure tells from the one it waits for.
+LRESULT subclass_for_one_message(const CWPSTRUCT& record, bool from_this_thread, int code, WPARAM wParam,
+                                 LPARAM lParam) {
   const LRESULT result = call_next_hook(code, wParam, lParam);
-  if (GetPropA(window, PROP_HOOK_EXEMPT)) return result;
-  const auto one_shot = reinterpret_cast<LONG_PTR>(one_shot_subclass_proc);
-  const LONG_PTR previous = SetWindowLongPtrA(window, GWLP_WNDPROC, one_shot);
-  // Still swapped from a message that never arrived: the saved procedure stays the real one.
-  if (previous != one_shot) SetPropA(window, PROP_SAVED_PROCEDURE, reinterpret_cast<HANDLE>(previous));
+  if (GetPropA(record.hwnd, PROP_HOOK_EXEMPT)) return result;
+  await_message(record, from_this_thread);
+  swap_in(record.hwnd);
   return result;
 }
 
@@ -176,9 +229,10 @@ void offer_to_form_callback(const CWPSTRUCT& record) {
   callback(record.hwnd, record.message, record.wParam, record.lParam);
 }
 
-// A window still swapped from a message that never arrived gets its own procedure back before the saved one
-// goes, so that WM_DESTROY and WM_NCDESTROY reach it.
+// A window still swapped for a message that never came gets its own procedure back before the
+// saved one goes, so that WM_DESTROY and WM_NCDESTROY reach it.
 void clean_destroyed_window(HWND window) {
+  while (AwaitedMessage* message = awaited_by(window)) forget(message);
   if (GetWindowLongPtrA(window, GWLP_WNDPROC) == reinterpret_cast<LONG_PTR>(one_shot_subclass_proc))
     undo_subclass(window);
   RemovePropA(window, PROP_FORM_CALLBACK);
@@ -191,6 +245,13 @@ LRESULT remove_hook(int code, WPARAM wParam, LPARAM lParam) {
   const LRESULT result = call_next_hook(code, wParam, lParam);
   remove_interception_hook();
   return result;
+}
+
+LRESULT dispatch_intercepted(Dispatch& d) {
+  LRESULT result = 0;
+  DispatchStep step = INTERCEPTED_MESSAGES[intercepted_row(d.message) - 1].step;
+  if (step && step(d, result)) return result;
+  return common_end(d);
 }
 
 }  // namespace
@@ -210,22 +271,32 @@ void request_hook_removal() {
   if (hook_handle) hook_removal_requested = true;
 }
 
+// Only the window's own thread destroys it: WM_DESTROY and WM_NCDESTROY that another thread or
+// process sends are passed on and change nothing of the layer's.
 LRESULT CALLBACK interception_hook(int code, WPARAM wParam, LPARAM lParam) {
   if (code < 0 || !lParam) return call_next_hook(code, wParam, lParam);
   const CWPSTRUCT record = *reinterpret_cast<const CWPSTRUCT*>(lParam);
-  if (intercepted_row(record.message)) return subclass_for_one_message(record.hwnd, code, wParam, lParam);
+  const bool from_this_thread = wParam != 0;
+  if (intercepted_row(record.message))
+    return subclass_for_one_message(record, from_this_thread, code, wParam, lParam);
   offer_to_form_callback(record);
+  if (!from_this_thread) return call_next_hook(code, wParam, lParam);
   if (record.message == WM_DESTROY) clean_destroyed_window(record.hwnd);
   if (record.message == WM_NCDESTROY && hook_removal_requested) return remove_hook(code, wParam, lParam);
   return call_next_hook(code, wParam, lParam);
 }
 
+// The message the window was swapped for is dispatched; any other that reaches the window first
+// passes to its own procedure untouched. Either way the window is swapped again while an outer
+// message is still on its way, and has its own procedure back once none is.
 LRESULT CALLBACK one_shot_subclass_proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  Dispatch dispatch{window, message, wParam, lParam, undo_subclass(window), nullptr, false};
-  if (const unsigned row = intercepted_row(message)) {
-    LRESULT result = 0;
-    DispatchStep step = INTERCEPTED_MESSAGES[row - 1].step;
-    if (step && step(dispatch, result)) return result;
-  }
-  return common_end(dispatch);
+  AwaitedMessage* expected = awaited_by(window);
+  const bool arrived =
+      expected && expected->message == message && expected->wParam == wParam && expected->lParam == lParam;
+  const bool from_this_thread = arrived && expected->from_this_thread;
+  if (arrived) forget(expected);
+  Dispatch dispatch{window, message, wParam, lParam, undo_subclass(window), nullptr, false, from_this_thread};
+  const LRESULT result = arrived ? dispatch_intercepted(dispatch) : call_previous(dispatch);
+  if (awaited_by(window)) swap_in(window);
+  return result;
 }

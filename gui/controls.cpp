@@ -84,11 +84,13 @@ INT_PTR create_text_control(ObjectNumber number, int x, int y, int width, int he
 void free_control(ObjectNumber number) {
   const ControlRecord* record = find_record(control_registry, number);
   if (!record) return;
+  ++windows_being_destroyed;
   if (record->operations && record->operations->free) {
     record->operations->free(record->handle);
   } else {
     DestroyWindow(record->handle);
   }
+  --windows_being_destroyed;
 }
 
 LRESULT CALLBACK control_subclass_proc(HWND handle, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -97,6 +99,8 @@ LRESULT CALLBACK control_subclass_proc(HWND handle, UINT message, WPARAM wParam,
   if (!record || record->handle != handle || !record->previous_procedure)
     return DefWindowProcA(handle, message, wParam, lParam);
   const WNDPROC previous = record->previous_procedure;
+  // Passed on, a false one would make an edit box free its text and take no more.
+  if ((message == WM_DESTROY || message == WM_NCDESTROY) && !is_own_destruction(handle)) return 0;
   if (message == WM_NCDESTROY) release_record(control_registry, number);
   return CallWindowProcA(previous, handle, message, wParam, lParam);
 }

@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 EventState current_event;
+const NMHDR* notification_from_this_thread;
 
 static MSG waiting_message;
 static char class_name[50];
@@ -40,6 +41,8 @@ HWND root_window(HWND handle) {
 }
 
 LRESULT CALLBACK window_procedure(HWND handle, UINT message, WPARAM wParam, LPARAM lParam) {
+  // Passed on, a false one would free the window's text as the real one does.
+  if ((message == WM_DESTROY || message == WM_NCDESTROY) && !is_own_destruction(handle)) return 0;
   if (message == WM_NCDESTROY) release_destroyed_window(handle);
   const LRESULT result = translate_event(handle, message, wParam, lParam);
   return result == UNHANDLED_RESULT ? DefWindowProcA(handle, message, wParam, lParam) : result;
@@ -150,11 +153,11 @@ static bool notification_is_event(LPARAM lParam) {
   return false;
 }
 
-// Sent from another thread, WM_NOTIFY's lParam need not point at anything in this process.
 static void translate_notify(HWND window, LPARAM lParam) {
-  if (!lParam || InSendMessageEx(nullptr) != ISMEX_NOSEND) return;
-  if (notification_is_event(lParam))
-    control_event(window, static_cast<INT_PTR>(reinterpret_cast<const NMHDR*>(lParam)->idFrom));
+  const auto* header = reinterpret_cast<const NMHDR*>(lParam);
+  if (!header || (header != notification_from_this_thread && InSendMessageEx(nullptr) != ISMEX_NOSEND))
+    return;
+  if (notification_is_event(lParam)) control_event(window, static_cast<INT_PTR>(header->idFrom));
 }
 
 static void translate_mouse_notify(WPARAM control, LPARAM mouse_message) {

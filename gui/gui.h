@@ -36,8 +36,14 @@ INT_PTR open_window(ObjectNumber number, int x, int y, int width, int height, DW
                     HWND parent);
 void close_window(ObjectNumber number);
 // Frees the window's accelerators and releases its record; window_procedure runs it at WM_NCDESTROY,
-// so that a window destroyed by its parent or owner gives up its number as a control does.
+// so that a window destroyed by its parent or owner gives up its number as a control does. Its class
+// goes at the next open or close, once the window is gone.
 void release_destroyed_window(HWND handle);
+// Whether a WM_DESTROY or WM_NCDESTROY the window receives is its real destruction: any process can
+// send both, and only the real ones may release what the library holds for the window.
+bool is_own_destruction(HWND handle);
+// Above 0 while the library destroys a window, which is real whatever message the thread answers.
+extern int windows_being_destroyed;
 // Dynamic windows first, newest first, then table slots from the top down.
 void close_all_windows();
 HWND window_handle(ObjectNumber number);
@@ -125,6 +131,10 @@ struct EventState {
 };
 
 extern EventState current_event;
+// The header of the notification being delivered that a thread hook saw this thread send. Any other
+// is read only while the thread answers no other thread's message: sent from another process, its
+// lParam points into that process.
+extern const NMHDR* notification_from_this_thread;
 
 // Blocks for the next message, dispatches it and returns the event it produced, or the
 // raw message number.

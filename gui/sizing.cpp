@@ -147,28 +147,6 @@ static bool full_window_dragging() {
   return full != FALSE;
 }
 
-static LRESULT start_sizing(HWND window, WPARAM command) {
-  // Only the eight edges and "none yet" index the tables; other low bits are no edge at all.
-  const int edge = static_cast<int>(command & 0xF);
-  if (edge > WMSZ_BOTTOMRIGHT || !full_window_dragging()) return UNHANDLED_RESULT;
-
-  sizing_state.active = 1;
-  sizing_state.edge = edge;
-  sizing_state.window = window;
-  GetWindowRect(window, &sizing_state.tracking);
-  sizing_state.start = sizing_state.tracking;
-  fill_sizing_limits(window);
-  if (GetKeyState(VK_LBUTTON) == 0) SendMessageA(window, WM_LBUTTONDOWN, MK_LBUTTON, 0);
-  SetCapture(window);
-  PostMessageA(window, WM_ENTERSIZEMOVE, 0, 0);
-  sizing_state.restore_cursor = edge == 0;
-  if (edge == 0) {
-    GetCursorPos(&sizing_state.start_cursor);
-    SetCursor(shared_cursor(SHAPE_ALL));
-  }
-  return 0;
-}
-
 static void announce_end(HWND window) {
   PostMessageA(window, WM_EXITSIZEMOVE, 0, 0);
   if (sizing_state.restore_cursor) SetCursorPos(sizing_state.start_cursor.x, sizing_state.start_cursor.y);
@@ -188,6 +166,31 @@ static LRESULT cancel_sizing(HWND window) {
   ReleaseCapture();
   move_window_to_rectangle(window, sizing_state.start);
   announce_end(window);
+  return 0;
+}
+
+static LRESULT start_sizing(HWND window, WPARAM command) {
+  // Only the eight edges and "none yet" index the tables; other low bits are no edge at all.
+  const int edge = static_cast<int>(command & 0xF);
+  if (edge > WMSZ_BOTTOMRIGHT || !full_window_dragging()) return UNHANDLED_RESULT;
+
+  sizing_state.active = 1;
+  sizing_state.edge = edge;
+  sizing_state.window = window;
+  GetWindowRect(window, &sizing_state.tracking);
+  sizing_state.start = sizing_state.tracking;
+  fill_sizing_limits(window);
+  if (GetKeyState(VK_LBUTTON) == 0) SendMessageA(window, WM_LBUTTONDOWN, MK_LBUTTON, 0);
+  SetCapture(window);
+  PostMessageA(window, WM_ENTERSIZEMOVE, 0, 0);
+  sizing_state.restore_cursor = edge == 0;
+  if (edge == 0) {
+    GetCursorPos(&sizing_state.start_cursor);
+    SetCursor(shared_cursor(SHAPE_ALL));
+  } else if (GetKeyState(VK_LBUTTON) >= 0) {
+    // A drag on the border whose button went up before the mode began: no release will come.
+    return end_sizing(window);
+  }
   return 0;
 }
 
@@ -271,6 +274,9 @@ LRESULT sizing_handler(HWND window, UINT message, WPARAM wParam, LPARAM lParam) 
     case WM_KEYDOWN:
       return sizing_key(window, wParam);
     case WM_LBUTTONUP:
+    // A quick click on the border can queue its release before the mode takes the mouse; Windows
+    // then delivers it as a non-client message.
+    case WM_NCLBUTTONUP:
       return end_sizing(window);
     case WM_CAPTURECHANGED:
       return lose_capture(window, lParam);

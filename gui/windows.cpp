@@ -1,7 +1,10 @@
+#include <array>
+
 #include "gui/gui.h"
 
 NumberedRegistry<WindowRecord> window_registry;
 HWND control_parent;
+int windows_being_destroyed;
 
 // Every window class is a clone of this one; only the name differs.
 static WNDCLASSA class_template;
@@ -18,6 +21,11 @@ static constexpr ACCEL TAB_ACCELERATORS[] = {
 };
 static constexpr int TAB_ACCELERATOR_COUNT = sizeof TAB_ACCELERATORS / sizeof TAB_ACCELERATORS[0];
 
+// Numbers of windows destroyed with their parent or owner, whose classes are unregistered once the
+// windows are gone; beyond this many at once a class stays registered until the program ends.
+static std::array<ObjectNumber, 16> orphaned_classes;
+static std::size_t orphaned_class_count;
+
 // The number is formatted pointer-wide, so two dynamic windows never share a class name.
 static const char* format_class_name(ObjectNumber number) {
   char* digits = scratch_cursor;
@@ -32,14 +40,15 @@ bool init_windows() {
   current_event = {};
   control_parent = nullptr;
 
-  const LOGBRUSH face{BS_SOLID, GetSysColor(COLOR_BTNFACE), 0};
   class_template = {};
   class_template.style = CS_DBLCLKS;
   class_template.lpfnWndProc = window_procedure;
   class_template.hInstance = program_module;
   class_template.hIcon = LoadIconA(program_module, MAKEINTRESOURCEA(1));
   class_template.hCursor = LoadCursorA(nullptr, IDC_ARROW);
-  class_template.hbrBackground = CreateBrushIndirect(&face);
+  // Unregistering a class deletes its brush, and every class shares this one: a system colour brush
+  // is never deleted.
+  class_template.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
   class_template.lpszClassName = "TemplateClass";
   RegisterClassA(&class_template);
   class_template.lpszClassName = class_name;
@@ -95,8 +104,15 @@ static void create_tab_accelerators(ObjectNumber number) {
   record->accelerator_table = CreateAcceleratorTableA(entries, TAB_ACCELERATOR_COUNT);
 }
 
+static void unregister_orphaned_classes() {
+  for (std::size_t i = 0; i < orphaned_class_count; ++i)
+    UnregisterClassA(format_class_name(orphaned_classes[i]), program_module);
+  orphaned_class_count = 0;
+}
+
 INT_PTR open_window(ObjectNumber number, int x, int y, int width, int height, DWORD flags, const char* title,
                     HWND parent) {
+  unregister_orphaned_classes();
   const bool dynamic = number == ANY_NUMBER;
   WindowRecord* record = claim_for_open(window_registry, number, close_window);
   if (!record) return 0;
@@ -141,7 +157,15 @@ static void release_window(ObjectNumber number) {
 
 void release_destroyed_window(HWND handle) {
   const ObjectNumber number = find_window_number(handle);
-  if (number != -1) release_window(number);
+  if (number == -1) return;
+  if (orphaned_class_count < orphaned_classes.size()) orphaned_classes[orphaned_class_count++] = number;
+  release_window(number);
+}
+
+// A window is hidden before it is destroyed, and only its own thread destroys it.
+bool is_own_destruction(HWND handle) {
+  return !IsWindowVisible(handle) &&
+         (windows_being_destroyed > 0 || InSendMessageEx(nullptr) == ISMEX_NOSEND);
 }
 
 void close_window(ObjectNumber number) {
@@ -151,13 +175,16 @@ void close_window(ObjectNumber number) {
 
   HWND owner = GetWindow(closing, GW_OWNER);
   if (owner) SetActiveWindow(owner);
+  ++windows_being_destroyed;
   DestroyWindow(closing);
+  --windows_being_destroyed;
   UnregisterClassA(format_class_name(number), program_module);
 
   // The window's procedure released the record at WM_NCDESTROY, unless the window was not destroyed or
   // its procedure was replaced; a handler run by the destruction may have opened another under the number.
   record = find_record(window_registry, number);
   if (record && record->handle == closing) release_window(number);
+  unregister_orphaned_classes();
 }
 
 void close_all_windows() {

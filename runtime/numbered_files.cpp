@@ -13,7 +13,8 @@ struct FileModeParameters {
 // Indexed by mode; slot 0 is not a mode.
 static constexpr FileModeParameters FILE_MODES[] = {
     {0, 0, 0},
-    {GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING},
+    // Reading shares writing too: the file may be open in a program that writes it.
+    {GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING},
     {GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, OPEN_ALWAYS},
     {GENERIC_WRITE, FILE_SHARE_READ, CREATE_ALWAYS},
     {GENERIC_READ | GENERIC_WRITE, 0, OPEN_EXISTING},
@@ -78,13 +79,22 @@ INT32 read_word() {
   return word;
 }
 
-INT32 write_word(INT32 value) {
+static INT32 write_current(const void* bytes, DWORD size) {
   if (!current_file) return 0;
-  const auto word = static_cast<WORD>(value);
   DWORD bytes_written = 0;
-  if (!WriteFile(current_file, &word, sizeof word, &bytes_written, nullptr)) {
+  if (!WriteFile(current_file, bytes, size, &bytes_written, nullptr)) {
     file_error = GetLastError();
     return 0;
   }
   return static_cast<INT32>(bytes_written);
+}
+
+INT32 write_word(INT32 value) {
+  const auto word = static_cast<WORD>(value);
+  return write_current(&word, sizeof word);
+}
+
+INT32 write_word_pair(INT32 first, INT32 second) {
+  const WORD words[] = {static_cast<WORD>(first), static_cast<WORD>(second)};
+  return write_current(words, sizeof words);
 }

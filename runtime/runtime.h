@@ -227,6 +227,9 @@ LONG file_seek(LONG position);
 INT32 read_word();
 // Returns the number of bytes written: 2, or 0.
 INT32 write_word(INT32 value);
+// The low 16 bits of each, first then second, in one write, so that both change or neither does.
+// Returns the number of bytes written: 4, or 0.
+INT32 write_word_pair(INT32 first, INT32 second);
 
 // ---- File probe and program launch ---------------------------------------------------
 

@@ -47,7 +47,8 @@ TEST(Save, TheFailureTextNamesTheCauseFromTheErrorAndTheAttributes) {
       {ERROR_ACCESS_DENIED, FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY, "denied access"},
       {ERROR_SHARING_VIOLATION, FILE_ATTRIBUTE_READONLY, "another program is using it"},
       {ERROR_LOCK_VIOLATION, FILE_ATTRIBUTE_NORMAL, "another program is using it"},
-      {ERROR_PATH_NOT_FOUND, INVALID_FILE_ATTRIBUTES, "the Data folder is missing"},
+      {ERROR_PATH_NOT_FOUND, INVALID_FILE_ATTRIBUTES,
+       "the game's Data folder is missing. Reinstall the game"},
       {ERROR_DISK_FULL, FILE_ATTRIBUTE_NORMAL, "GAME.CFG."}};
   for (const auto& [error, attributes, cause] : cases) {
     const std::string text = write_failure_text(error, attributes);

@@ -20,8 +20,8 @@ constexpr char READ_ONLY_FILE[] =
     "Cannot write Data\\GAME.CFG because the file is read-only. Right-click it, choose Properties, "
     "clear \"Read-only\" and press Save again.";
 constexpr char MISSING[] =
-    "Cannot write Data\\GAME.CFG because the Data folder is missing. Start the changer in "
-    "the game's folder.";
+    "Cannot write Data\\GAME.CFG because the game's Data folder is missing. Reinstall the game and press "
+    "Save again.";
 
 // The visible top-level window of the process with this class and title (null: any).
 HWND find_top_level(DWORD process_id, const char* class_name, const char* title) {
@@ -117,11 +117,12 @@ struct Changer {
   }
 };
 
-enum Place { NONE, FILE, FOLDER, HELD, READ_ONLY };
+enum Place { NONE, FILE, FOLDER, HELD, SHARED, READ_ONLY };
 
 // quar.exe, Data and Data\GAME.CFG, each missing, a file (the stand-in game; the stored bytes) or
-// a folder; GAME.CFG may also be read-only, or (once the changer has read it) held open by another
-// program without write sharing, as the running game would.
+// a folder; GAME.CFG may also be read-only, or held open for reading and writing by another program,
+// as the running game would: once the changer has read it, sharing only reading, or from before the
+// changer starts, sharing writing too.
 void lay_out(Place game, Place data, Place config, const Bytes& stored) {
   if (game == FILE) CopyFileA((test_program_folder() + "quar.exe").c_str(), "quar.exe", FALSE);
   if (game == FOLDER) CreateDirectoryA("quar.exe", nullptr);
@@ -192,6 +193,7 @@ TEST(EndToEnd, EachGameFolderShowsTheStoredWordsSavesOnlyThemAndRunsTheGame) {
                 {"GAME.CFG is a folder", "", FILE, FOLDER, FOLDER, none, DENIED, nullptr, ""},
                 {"Data is a file", "", FILE, FILE, NONE, stored, MISSING, nullptr, ""},
                 {"GAME.CFG held by the game", "", FILE, FOLDER, HELD, stored, IN_USE, nullptr, ""},
+                {"GAME.CFG shared by the game", "", FILE, FOLDER, SHARED, stored, IN_USE, nullptr, ""},
                 {"GAME.CFG read-only", "", FILE, FOLDER, READ_ONLY, stored, READ_ONLY_FILE, nullptr, ""},
                 // The probe takes the folder for the game, and the shell opens it.
                 {"quar.exe is a folder", "", FOLDER, FOLDER, FILE, stored, nullptr, "quar.exe", ""},
@@ -207,16 +209,18 @@ TEST(EndToEnd, EachGameFolderShowsTheStoredWordsSavesOnlyThemAndRunsTheGame) {
     const char* checked = c.data == FOLDER ? CONFIG : "Data";
     const Bytes before = read_file_bytes(checked);
     const DWORD kind = GetFileAttributesA(checked);
+    const auto hold = [](DWORD share) {
+      return CreateFileA(CONFIG, GENERIC_READ | GENERIC_WRITE, share, nullptr, OPEN_EXISTING, 0, nullptr);
+    };
+    HANDLE held = c.config == SHARED ? hold(FILE_SHARE_READ | FILE_SHARE_WRITE) : INVALID_HANDLE_VALUE;
     Changer changer;
     ASSERT_TRUE(changer.start(folder, c.arguments));
-    const bool readable = !c.error || c.config == HELD || c.config == READ_ONLY;
+    const bool readable = !c.error || c.config == HELD || c.config == SHARED || c.config == READ_ONLY;
     EXPECT_TRUE(readable ? changer.shows(shown(c.stored, 8), shown(c.stored, 10)) : changer.shows("0", "0"));
     EXPECT_EQ(GetFileAttributesA(checked), kind) << "reading creates nothing";
     changer.type(ID_WIDTH_BOX, "1280");
     changer.type(ID_HEIGHT_BOX, "1024");
-    HANDLE held = c.config == HELD ? CreateFileA(CONFIG, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ,
-                                                 nullptr, OPEN_EXISTING, 0, nullptr)
-                                   : INVALID_HANDLE_VALUE;
+    if (c.config == HELD) held = hold(FILE_SHARE_READ);
     // Wine run as root, as on these machines, writes a read-only file as root may; Windows refuses.
     const char* error = c.config == READ_ONLY && can_open(CONFIG, GENERIC_WRITE, 0) ? nullptr : c.error;
     save_expecting(changer, error, checked, error ? before : with_resolution(c.stored, 1280, 1024));
@@ -285,19 +289,36 @@ TEST(EndToEnd, WithoutTheGameTheFormShowsTheErrorAndTheProgramEnds) {
   EXPECT_EQ(read_file_bytes(CONFIG), SAMPLE_CONFIG);
 }
 
-// A WM_COMMAND another process sends names its own window: no handler of its choosing runs (the
-// address would be ExitProcess, the same in every process), and the changer works on. Wine passes
-// no WM_NOTIFY between processes; the hook and window tests send it from another thread.
-TEST(EndToEnd, MessagesFromAnotherProcessReachNoHandler) {
-  TempFolder game;
-  Changer changer;
-  ASSERT_TRUE(start_in_sample_game(changer, game));
+// What another process sends changes nothing of the changer's: a WM_COMMAND naming the sender's own
+// window runs no handler of its choosing (the address would be ExitProcess, the same in every
+// process), and WM_DESTROY with WM_NCDESTROY, which carry no pointer and so reach the changer from
+// anywhere, free nothing of the form, the width box or the Save button. Save then saves, and the
+// close box ends the changer with exit code 0. Wine passes no WM_NOTIFY between processes; the hook
+// and window tests send it from another thread.
+TEST(EndToEnd, MessagesFromAnotherProcessChangeNothing) {
   HWND own = CreateWindowExA(0, "STATIC", "", 0, 0, 0, 1, 1, HWND_MESSAGE, nullptr, nullptr, nullptr);
   const FARPROC exit_process = GetProcAddress(GetModuleHandleA("kernel32.dll"), "ExitProcess");
   SetPropA(own, "KVQ_EVT_273_0", reinterpret_cast<HANDLE>(exit_process));
-  send(changer.form, WM_COMMAND, 0, reinterpret_cast<LPARAM>(own));
-  changer.type(ID_WIDTH_BOX, "640");
-  save_expecting(changer, nullptr, CONFIG, with_resolution(SAMPLE_CONFIG, 640, 720));
+  // The control that receives the message (0: the form).
+  const std::pair<int, UINT> cases[] = {
+      {0, WM_COMMAND}, {0, WM_DESTROY}, {ID_WIDTH_BOX, WM_DESTROY}, {ID_SAVE_BUTTON, WM_DESTROY}};
+  for (const auto& [id, message] : cases) {
+    SCOPED_TRACE(testing::Message() << message << " to " << id);
+    TempFolder game;
+    Changer changer;
+    ASSERT_TRUE(start_in_sample_game(changer, game));
+    const HWND receiver = id ? changer.control(id) : changer.form;
+    if (message == WM_COMMAND) {
+      send(receiver, WM_COMMAND, 0, reinterpret_cast<LPARAM>(own));
+    } else {
+      for (const UINT end : {WM_DESTROY, WM_NCDESTROY}) send(receiver, end, 0, 0);
+    }
+    changer.type(ID_WIDTH_BOX, "640");
+    save_expecting(changer, nullptr, CONFIG, with_resolution(SAMPLE_CONFIG, 640, 720));
+    PostMessageA(changer.form, WM_SYSCOMMAND, SC_CLOSE, 0);
+    EXPECT_EQ(changer.exit_code(), 0u) << "the close box ends the changer";
+    if (HasFailure()) break;
+  }
 }
 
 // The form and its controls are laid out from their twips at the screen's dots per inch (which
@@ -353,6 +374,8 @@ TEST(EndToEnd, TheFormIsLaidOutForTheScreensDotsPerInch) {
     RECT room{};
     send(changer.control(box), EM_GETRECT, 0, reinterpret_cast<LPARAM>(&room));
     EXPECT_GE(room.right - room.left, widest) << "room for four digits in box " << box;
+    EXPECT_TRUE(GetWindowLongA(changer.control(box), GWL_STYLE) & ES_NUMBER)
+        << "box " << box << " takes digits only";
   }
   ReleaseDC(nullptr, dc);
 }
@@ -374,6 +397,18 @@ TEST(Release, TheManifestNamesWhatWindowsReadsAtStart) {
   for (const char* absent : {"<trustInfo", "<requestedExecutionLevel", "<compatibility"})
     EXPECT_EQ(manifest.find(absent), std::string::npos) << absent;
   EXPECT_EQ(manifest.find("PerMonitor"), std::string::npos) << "the form is never laid out again";
+  // Each size Windows asks for at 96, 120 and 144 dots per inch, as an image of its own, drawn for it.
+  const HRSRC group = FindResourceA(program, MAKEINTRESOURCEA(1), RT_GROUP_ICON);
+  ASSERT_NE(group, nullptr) << "no icon";
+  const auto* directory = static_cast<const BYTE*>(LockResource(LoadResource(program, group)));
+  std::vector<int> sizes;
+  for (WORD i = 0, count = *reinterpret_cast<const WORD*>(directory + 4); i < count; ++i) {
+    const BYTE* entry = directory + 6 + 14 * i;  // width, height, ..., the image's resource id last
+    const WORD image = *reinterpret_cast<const WORD*>(entry + 12);
+    EXPECT_NE(FindResourceA(program, MAKEINTRESOURCEA(image), RT_ICON), nullptr) << image;
+    sizes.push_back(entry[0]);
+  }
+  EXPECT_EQ(sizes, (std::vector<int>{16, 20, 24, 32, 40, 48}));
   FreeLibrary(program);
 }
 

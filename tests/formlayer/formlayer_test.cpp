@@ -1,5 +1,6 @@
 #include <concepts>
 #include <cstdio>
+#include <functional>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -38,9 +39,13 @@ bool watched(UINT message) {
          message == WM_CTLCOLOREDIT || message == WM_APP;
 }
 
+// What a window does when another thread sends it WM_APP + 2.
+std::function<void()> relay;
+
 LRESULT CALLBACK test_procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   // The end of a window is logged as WM_APP + 1.
   if (message == WM_NCDESTROY) log_message(WM_APP + 1, "proc", 0, 0);
+  if (message == WM_APP + 2) relay();
   if (!watched(message)) return DefWindowProcA(window, message, wParam, lParam);
   log_message(message, "proc", wParam, lParam);
   return FROM_PROC;
@@ -115,17 +120,62 @@ Log passed_on(UINT message, WPARAM wParam, LPARAM lParam) {
 
 LONG_PTR procedure_of(HWND window) { return GetWindowLongPtrA(window, GWLP_WNDPROC); }
 
+// How a message is sent: by this thread; by this thread while it answers a message another thread
+// sent; or while another thread hook, older or newer than the layer's, sends the window a message of
+// its own (a second click, or a plain message) once the first has passed it.
+enum Sending { DIRECTLY, WHILE_ANSWERING_ANOTHER_THREAD, OLDER_HOOK_CLICKS_TOO, NEWER_HOOK_SENDS_FIRST };
+
+HHOOK other_hook;
+// What the other hook sends, and to which window, when that window's message first passes it.
+CWPSTRUCT other_hook_sends;
+UINT other_hook_waits_for;
+
+LRESULT CALLBACK other_hook_procedure(int code, WPARAM wParam, LPARAM lParam) {
+  const auto* record = reinterpret_cast<const CWPSTRUCT*>(lParam);
+  const bool now = code >= 0 && other_hook_waits_for && record->hwnd == other_hook_sends.hwnd &&
+                   record->message == other_hook_waits_for;
+  if (now) other_hook_waits_for = 0;
+  const LRESULT result = CallNextHookEx(other_hook, code, wParam, lParam);
+  if (now)
+    SendMessageA(other_hook_sends.hwnd, other_hook_sends.message, other_hook_sends.wParam,
+                 other_hook_sends.lParam);
+  return result;
+}
+
+LRESULT send_as(Sending sending, HWND receiver, UINT message, WPARAM wParam, LPARAM lParam, HWND relay_window,
+                const CWPSTRUCT& nested) {
+  LRESULT result = 0;
+  relay = [&] { result = SendMessageA(receiver, message, wParam, lParam); };
+  if (sending == WHILE_ANSWERING_ANOTHER_THREAD) {
+    EXPECT_TRUE(run_on_another_thread([&] { SendMessageA(relay_window, WM_APP + 2, 0, 0); }));
+    return result;
+  }
+  if (sending == DIRECTLY) return SendMessageA(receiver, message, wParam, lParam);
+  // A hook installed later runs earlier: the older one is installed before the layer's.
+  if (sending == OLDER_HOOK_CLICKS_TOO) remove_interception_hook();
+  other_hook = SetWindowsHookExA(WH_CALLWNDPROC, other_hook_procedure, nullptr, GetCurrentThreadId());
+  install_interception_hook();
+  other_hook_sends = nested;
+  other_hook_waits_for = message;
+  result = SendMessageA(receiver, message, wParam, lParam);
+  UnhookWindowsHookEx(other_hook);
+  return result;
+}
+
 // One form with every kind of binding; each message is sent to it (or to one of its children, or
 // to a window exempt from the hook), the places it reached are logged, and every window has its
-// own procedure back afterwards.
+// own procedure back afterwards. The decisions are made per message: the thread's own notification
+// is dispatched while it answers another thread, and a click is dispatched when other messages
+// reach its window first.
 TEST_F(Hook, EachMessageReachesItsHandlerCallbackAndWindowInOrder) {
-  HWND form = make_form(), exempt = make_form();
+  HWND form = make_form(), exempt = make_form(), relay_window = make_window();
   SetPropA(form, PROP_ID, reinterpret_cast<HANDLE>(9));
-  HWND button = bound_child(form, 102), bad = bound_child(form, 107),
+  HWND button = bound_child(form, 102), bad = bound_child(form, 107), second = bound_child(form, 103),
        exempt_button = bound_child(exempt, 102);
   SetPropA(bad, PROP_BAD_CONTROL, reinterpret_cast<HANDLE>(1));
   SetPropA(exempt, PROP_HOOK_EXEMPT, reinterpret_cast<HANDLE>(1));
-  for (HWND control : {button, exempt_button}) bind_handler<WM_COMMAND>(control, BN_CLICKED, log_command);
+  for (HWND control : {button, second, exempt_button})
+    bind_handler<WM_COMMAND>(control, BN_CLICKED, log_command);
   for (HWND control : {button, bad}) bind_handler<WM_NOTIFY>(control, NM_CLICK, notify_consumes);
   bind_handler<WM_NOTIFY>(button, NM_DBLCLK, notify_consumes);
   bind_handler<WM_SETFOCUS>(form, 0, log_focus);
@@ -133,54 +183,62 @@ TEST_F(Hook, EachMessageReachesItsHandlerCallbackAndWindowInOrder) {
   const WPARAM click = MAKEWPARAM(102, BN_CLICKED), other = MAKEWPARAM(102, BN_DBLCLK), f = as_wparam(form);
   const LPARAM b = as_lparam(button), c = as_lparam(&consumed), p = as_lparam(&passed),
                r = as_lparam(&refused);
-  // Sent to, message, wParam, lParam; the result and the log.
-  const std::tuple<HWND, UINT, WPARAM, LPARAM, LRESULT, Log> cases[] = {
-      {form, WM_COMMAND, click, b, 0, {logged(102, "command", f)}},
-      {form, WM_COMMAND, other, b, FROM_PROC, passed_on(WM_COMMAND, other, b)},
-      {form, WM_NOTIFY, 102, c, 0, {logged(102, "notify", f, c)}},
-      {form, WM_NOTIFY, 102, p, FROM_PROC, {logged(102, "notify", f, p), logged(WM_NOTIFY, "proc", 102, p)}},
-      {form, WM_NOTIFY, 107, r, FROM_PROC, passed_on(WM_NOTIFY, 107, r)},
-      {form, WM_SETFOCUS, 5, 0, FROM_PROC, {logged(WM_SETFOCUS, "proc", 5), logged(9, "focus", f, 5)}},
-      {exempt, WM_COMMAND, click, 0, FROM_PROC, {logged(WM_COMMAND, "proc", click)}},
-      {exempt, WM_APP, 0, 0, FROM_PROC, {logged(WM_APP, "proc")}},
+  const CWPSTRUCT second_click{as_lparam(second), MAKEWPARAM(103, BN_CLICKED), WM_COMMAND, form},
+      plain{0, 0, WM_APP, form};
+  // Sent to, message, wParam, lParam, how; the result and the log.
+  const std::tuple<HWND, UINT, WPARAM, LPARAM, Sending, LRESULT, Log> cases[] = {
+      {form, WM_COMMAND, click, b, DIRECTLY, 0, {logged(102, "command", f)}},
+      {form, WM_COMMAND, other, b, DIRECTLY, FROM_PROC, passed_on(WM_COMMAND, other, b)},
+      {form, WM_NOTIFY, 102, c, DIRECTLY, 0, {logged(102, "notify", f, c)}},
+      {form,
+       WM_NOTIFY,
+       102,
+       p,
+       DIRECTLY,
+       FROM_PROC,
+       {logged(102, "notify", f, p), logged(WM_NOTIFY, "proc", 102, p)}},
+      {form, WM_NOTIFY, 107, r, DIRECTLY, FROM_PROC, passed_on(WM_NOTIFY, 107, r)},
+      {form,
+       WM_SETFOCUS,
+       5,
+       0,
+       DIRECTLY,
+       FROM_PROC,
+       {logged(WM_SETFOCUS, "proc", 5), logged(9, "focus", f, 5)}},
+      {exempt, WM_COMMAND, click, 0, DIRECTLY, FROM_PROC, {logged(WM_COMMAND, "proc", click)}},
+      {exempt, WM_APP, 0, 0, DIRECTLY, FROM_PROC, {logged(WM_APP, "proc")}},
+      {form, WM_NOTIFY, 102, c, WHILE_ANSWERING_ANOTHER_THREAD, 0, {logged(102, "notify", f, c)}},
+      {form,
+       WM_COMMAND,
+       click,
+       b,
+       OLDER_HOOK_CLICKS_TOO,
+       0,
+       {logged(103, "command", f), logged(102, "command", f)}},
+      {form,
+       WM_COMMAND,
+       click,
+       b,
+       NEWER_HOOK_SENDS_FIRST,
+       0,
+       {logged(WM_APP, "callback"), logged(WM_APP, "proc"), logged(102, "command", f)}},
   };
-  for (const auto& [receiver, message, wParam, lParam, result, expected] : cases) {
-    SCOPED_TRACE(testing::Message() << message << ", " << wParam);
+  for (const auto& [receiver, message, wParam, lParam, sending, result, expected] : cases) {
+    SCOPED_TRACE(testing::Message() << message << ", " << wParam << ", sent " << sending);
     message_log.clear();
-    EXPECT_EQ(SendMessageA(receiver, message, wParam, lParam), result);
+    const CWPSTRUCT& nested = sending == OLDER_HOOK_CLICKS_TOO ? second_click : plain;
+    EXPECT_EQ(send_as(sending, receiver, message, wParam, lParam, relay_window, nested), result);
     EXPECT_EQ(message_log, expected);
     EXPECT_EQ(procedure_of(receiver), reinterpret_cast<LONG_PTR>(test_procedure));
   }
   EXPECT_EQ(GetPropA(exempt, PROP_SAVED_PROCEDURE), nullptr) << "never swapped";
-}
-
-HWND second_button;
-HHOOK other_hook;
-
-// Sends the second click while the first one passes the hooks.
-LRESULT CALLBACK other_hook_procedure(int code, WPARAM wParam, LPARAM lParam) {
-  const auto* record = reinterpret_cast<const CWPSTRUCT*>(lParam);
-  if (code >= 0 && record->message == WM_COMMAND && LOWORD(record->wParam) == 102)
-    SendMessageA(record->hwnd, WM_COMMAND, MAKEWPARAM(103, BN_CLICKED), as_lparam(second_button));
-  return CallNextHookEx(other_hook, code, wParam, lParam);
-}
-
-// Another hook further down the chain sends a second click while the first is on its way: both
-// are dispatched, each to its handler, and the window keeps its procedure.
-TEST_F(Hook, AClickSentByAnotherHookDuringAClickIsDispatchedAfresh) {
-  // The other hook must come after ours in the chain, so it is installed first.
-  UnhookWindowsHookEx(hook_handle);
-  hook_handle = nullptr;
-  other_hook = SetWindowsHookExA(WH_CALLWNDPROC, other_hook_procedure, nullptr, GetCurrentThreadId());
-  install_interception_hook();
-  HWND form = make_window(), first = bound_child(form, 102);
-  second_button = bound_child(form, 103);
-  for (HWND button : {first, second_button}) bind_handler<WM_COMMAND>(button, BN_CLICKED, log_command);
-  EXPECT_EQ(SendMessageA(form, WM_COMMAND, MAKEWPARAM(102, BN_CLICKED), as_lparam(first)), 0);
-  UnhookWindowsHookEx(other_hook);
-  EXPECT_EQ(message_log,
-            (Log{logged(103, "command", as_wparam(form)), logged(102, "command", as_wparam(form))}));
-  EXPECT_EQ(procedure_of(form), reinterpret_cast<LONG_PTR>(test_procedure));
+  // The event translation reads the thread's own notification too.
+  const HWND library = window_handle(open_window(ANY_NUMBER, 0, 0, 10, 10, WINDOW_HIDDEN, "", nullptr));
+  NMUPDOWN change{{library, 5, static_cast<UINT>(UDN_DELTAPOS)}, 0, 7};
+  pump_messages();
+  current_event.control = 0;
+  send_as(WHILE_ANSWERING_ANOTHER_THREAD, library, WM_NOTIFY, 5, as_lparam(&change), relay_window, plain);
+  EXPECT_EQ(std::tuple(current_event.control, current_event.type), std::tuple(5, 7));
 }
 
 // A message sent from another thread reaches no handler: none read from that thread's window in a
@@ -231,6 +289,10 @@ TEST_F(Bindings, KeysAreSignedPointerSizedNumbersAfterTheirPrefix) {
             std::tuple(control, wide));
   EXPECT_EQ(bind_event_handler(form, INT_MIN, -2, reinterpret_cast<void*>(log_command)), 1);
   EXPECT_EQ(GetPropA(form, "KVQ_EVT_-2147483648_-2"), reinterpret_cast<void*>(log_command));
+  for (int bound = 1; bound >= 0; --bound)
+    EXPECT_EQ(bind_event_handler(form, INT_MIN, -2, nullptr), 1)
+        << "a null handler unbinds, bound: " << bound;
+  EXPECT_EQ(GetPropA(form, "KVQ_EVT_-2147483648_-2"), nullptr);
   DestroyWindow(gone);
   EXPECT_EQ(bind_event_handler(gone, WM_COMMAND, 0, reinterpret_cast<void*>(log_command)), 0);
   SetPropA(form, PROP_EVENT_PREFIX, form);
@@ -267,10 +329,12 @@ TEST_F(Colours, ControlColoursPaintTheBoundControl) {
   const COLORREF text = RGB(1, 2, 3), back = RGB(4, 5, 6), red = RGB(255, 0, 0), blue = RGB(0, 0, 255);
   const int too_big = COLOUR_WHITE + 1;
   // Background and text colour, whether the control is enabled; the DC's colours after.
-  const std::tuple<int, int, BOOL, COLORREF, COLORREF> cases[] = {{COLOUR_NONE, red, TRUE, text, back},
-                                                                  {0, red, TRUE, red, 0},
-                                                                  {too_big, red, TRUE, text, back},
-                                                                  {blue, COLOUR_NONE, FALSE, text, blue}};
+  const std::tuple<int, int, BOOL, COLORREF, COLORREF> cases[] = {
+      {COLOUR_NONE, red, TRUE, text, back},
+      {0, red, TRUE, red, 0},
+      {too_big, red, TRUE, text, back},
+      {blue, red, FALSE, text, blue},
+      {COLOUR_WHITE, COLOUR_WHITE, TRUE, COLOUR_WHITE, COLOUR_WHITE}};
   for (const auto& [background, text_colour, enabled, text_seen, back_seen] : cases) {
     EnableWindow(edit, enabled);
     SetTextColor(dc, text);

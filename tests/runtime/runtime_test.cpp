@@ -146,6 +146,27 @@ TEST_F(Files, ClosedFilesAreNeitherCurrentNorReachable) {
   close_all_files();
 }
 
+// What a second opener may do with a file while each mode holds it: read it, except in the
+// exclusive mode, and write it only while the file is open for reading alone, so that the changer
+// reads the game's file while the game has it open, and nothing else writes it while it saves.
+TEST_F(Files, EachModeLetsASecondOpenerDoWhatItShares) {
+  TempFolder folder;
+  write_file_bytes("held.bin", {1, 2});
+  constexpr DWORD ANY_SHARING = FILE_SHARE_READ | FILE_SHARE_WRITE;
+  const std::tuple<int, bool, bool> cases[] = {{FILE_MODE_READ, true, true},
+                                               {FILE_MODE_READ_WRITE, true, false},
+                                               {FILE_MODE_CREATE, true, false},
+                                               {FILE_MODE_EXCLUSIVE, false, false}};
+  for (const auto& [mode, reads, writes] : cases) {
+    ASSERT_NE(open_file(1, "held.bin", mode), 0) << mode;
+    EXPECT_EQ(std::tuple(can_open("held.bin", GENERIC_READ, ANY_SHARING),
+                         can_open("held.bin", GENERIC_WRITE, ANY_SHARING)),
+              std::tuple(reads, writes))
+        << "mode " << mode;
+    close_file(1);
+  }
+}
+
 TEST_F(Probe, FileSizeTellsFilesFoldersDrivesAndNothing) {
   TempFolder folder;
   CreateDirectoryA("Data", nullptr);
