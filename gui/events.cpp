@@ -42,8 +42,8 @@ HWND root_window(HWND handle) {
 
 LRESULT CALLBACK window_procedure(HWND handle, UINT message, WPARAM wParam, LPARAM lParam) {
   // Passed on, a false one would free the window's text as the real one does.
-  if ((message == WM_DESTROY || message == WM_NCDESTROY) && !is_own_destruction(handle)) return 0;
-  if (message == WM_NCDESTROY) release_destroyed_window(handle);
+  if (is_false_destruction(handle, message)) return 0;
+  if (message == WM_NCDESTROY && is_own_destruction()) release_destroyed_window(handle);
   const LRESULT result = translate_event(handle, message, wParam, lParam);
   return result == UNHANDLED_RESULT ? DefWindowProcA(handle, message, wParam, lParam) : result;
 }

@@ -39,9 +39,11 @@ void close_window(ObjectNumber number);
 // so that a window destroyed by its parent or owner gives up its number as a control does. Its class
 // goes at the next open or close, once the window is gone.
 void release_destroyed_window(HWND handle);
-// Whether a WM_DESTROY or WM_NCDESTROY the window receives is its real destruction: any process can
-// send both, and only the real ones may release what the library holds for the window.
-bool is_own_destruction(HWND handle);
+// Any process can send WM_DESTROY and WM_NCDESTROY. A window is hidden before it is destroyed, so
+// one that reaches a visible window is false, and is answered without being passed on; only a real
+// one, from the window's own thread, may release what the library holds for the window.
+bool is_false_destruction(HWND handle, UINT message);
+bool is_own_destruction();
 // Above 0 while the library destroys a window, which is real whatever message the thread answers.
 extern int windows_being_destroyed;
 // Dynamic windows first, newest first, then table slots from the top down.

@@ -162,11 +162,13 @@ void release_destroyed_window(HWND handle) {
   release_window(number);
 }
 
-// A window is hidden before it is destroyed, and only its own thread destroys it.
-bool is_own_destruction(HWND handle) {
-  return !IsWindowVisible(handle) &&
-         (windows_being_destroyed > 0 || InSendMessageEx(nullptr) == ISMEX_NOSEND);
+bool is_false_destruction(HWND handle, UINT message) {
+  return (message == WM_DESTROY || message == WM_NCDESTROY) && IsWindowVisible(handle);
 }
+
+// Only the window's own thread destroys it: inside the library's own destruction, or while the
+// thread answers no other thread's message.
+bool is_own_destruction() { return windows_being_destroyed > 0 || InSendMessageEx(nullptr) == ISMEX_NOSEND; }
 
 void close_window(ObjectNumber number) {
   const WindowRecord* record = find_record(window_registry, number);

@@ -322,7 +322,8 @@ TEST_F(Bindings, SweepRemovesTextNamesBeginningExactlyWithThePrefix) {
 
 // A bound control's colours paint it through its parent's WM_CTLCOLOR* answer, with one brush kept
 // for it until it goes: the DC gets the text colour (not while the control is disabled) and the
-// background, black as any other; without a background, or one out of range, the window answers.
+// background, black and white as any other; without a background, or one out of range, the window
+// answers. The window's own background colour erases it.
 TEST_F(Colours, ControlColoursPaintTheBoundControl) {
   HWND form = make_form(), edit = bound_child(form, 100);
   HDC dc = CreateCompatibleDC(nullptr);
@@ -345,6 +346,8 @@ TEST_F(Colours, ControlColoursPaintTheBoundControl) {
     EXPECT_EQ(result,
               back_seen != back ? SendMessageA(form, WM_CTLCOLOREDIT, 0, as_lparam(edit)) : FROM_PROC);
   }
+  set_control_colours(form, 0, blue, COLOUR_NONE);
+  EXPECT_EQ(SendMessageA(form, WM_ERASEBKGND, as_wparam(dc), 0), 1) << "colours for id 0 erase the window";
   const auto brush = reinterpret_cast<HGDIOBJ>(GetPropA(edit, PROP_BRUSH));
   EXPECT_EQ(GetObjectType(brush), static_cast<DWORD>(OBJ_BRUSH));
   DestroyWindow(edit);

@@ -147,8 +147,10 @@ TEST_F(WindowsTest, TheMessageBoxIsModalOverTheThreadsWindows) {
 }
 
 // A notification sent from another thread is no event: its lParam need not point into this
-// process. The same one sent from the window's own thread is.
-TEST_F(WindowsTest, NotificationsFromAnotherThreadAreNoEvents) {
+// process. The same one sent from the window's own thread is. A WM_NCDESTROY another thread sends a
+// hidden window or control is passed on, but releases neither record: only the window's own thread
+// destroys it.
+TEST_F(WindowsTest, MessagesFromAnotherThreadMakeNoEventsAndReleaseNothing) {
   const HWND window = as_hwnd(open_window(1, 0, 0, 200, 100, 0, "notified", nullptr));
   NMUPDOWN change{{window, 5, static_cast<UINT>(UDN_DELTAPOS)}, 0, 7};
   const auto notify = [&] { SendMessageA(window, WM_NOTIFY, 5, reinterpret_cast<LPARAM>(&change)); };
@@ -158,6 +160,14 @@ TEST_F(WindowsTest, NotificationsFromAnotherThreadAreNoEvents) {
   notify();
   EXPECT_EQ(std::tuple(current_event.code, current_event.control, current_event.type),
             std::tuple(EVENT_CONTROL, 5, 7));
+  const HWND hidden = as_hwnd(open_window(2, 0, 0, 50, 50, WINDOW_HIDDEN, "hidden", nullptr));
+  set_control_parent(hidden);
+  const HWND control = as_hwnd(create_edit_control(100, 0, 0, 20, 20, "", 0));
+  EXPECT_TRUE(run_on_another_thread([&] {
+    for (HWND destroyed : {control, hidden}) SendMessageA(destroyed, WM_NCDESTROY, 0, 0);
+  }));
+  EXPECT_EQ(std::tuple(window_handle(2), read_record(control_registry, 100).handle),
+            std::tuple(hidden, control));
 }
 
 using Creator = INT_PTR (*)(ObjectNumber, int, int, int, int, const char*, DWORD);
@@ -270,7 +280,7 @@ class Sizing : public GuiTest {
 
 // From the menu a key chooses an edge and leaves the window; then the keys step that side, which
 // stops at the smallest width, and the window has the last word. Escape puts the window back, Enter
-// keeps it. The mode belongs to its window.
+// keeps it. From the border the side follows the mouse. The mode belongs to its window.
 TEST_F(Sizing, KeysSizeTheWindowUntilTheModeEnds) {
   HWND sized = open(1, 200), other = open(2, 600);
   const LONG least = GetSystemMetrics(SM_CXMINTRACK);
@@ -291,6 +301,12 @@ TEST_F(Sizing, KeysSizeTheWindowUntilTheModeEnds) {
   key(sized, VK_RIGHT);
   key(sized, VK_RETURN);
   EXPECT_EQ(std::tuple(sizing_state.active, window_box(sized)), std::tuple(0, Box{200, 150, 450, 390}));
+  start(sized, WMSZ_BOTTOM, 360, 270, true);
+  POINT to{10, 300};
+  SendMessageA(sized, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(to.x, to.y));
+  MapWindowPoints(sized, nullptr, &to, 1);
+  SendMessageA(sized, WM_LBUTTONUP, 0, 0);
+  EXPECT_EQ(window_box(sized), (Box{200, 150, 450, to.y + 2})) << "the bottom follows the mouse";
 }
 
 // Every way the mode ends leaves the mouse to whoever clicks next. The release of a quick click on
