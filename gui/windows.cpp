@@ -4,7 +4,7 @@
 
 NumberedRegistry<WindowRecord> window_registry;
 HWND control_parent;
-int windows_being_destroyed;
+HWND window_being_destroyed;
 
 // Every window class is a clone of this one; only the name differs.
 static WNDCLASSA class_template;
@@ -158,7 +158,9 @@ static void release_window(ObjectNumber number) {
 void release_destroyed_window(HWND handle) {
   const ObjectNumber number = find_window_number(handle);
   if (number == -1) return;
-  if (orphaned_class_count < orphaned_classes.size()) orphaned_classes[orphaned_class_count++] = number;
+  // close_window unregisters the class of the window it closes itself.
+  if (handle != window_being_destroyed && orphaned_class_count < orphaned_classes.size())
+    orphaned_classes[orphaned_class_count++] = number;
   release_window(number);
 }
 
@@ -168,7 +170,7 @@ bool is_false_destruction(HWND handle, UINT message) {
 
 // Only the window's own thread destroys it: inside the library's own destruction, or while the
 // thread answers no other thread's message.
-bool is_own_destruction() { return windows_being_destroyed > 0 || InSendMessageEx(nullptr) == ISMEX_NOSEND; }
+bool is_own_destruction() { return window_being_destroyed || InSendMessageEx(nullptr) == ISMEX_NOSEND; }
 
 void close_window(ObjectNumber number) {
   const WindowRecord* record = find_record(window_registry, number);
@@ -177,9 +179,10 @@ void close_window(ObjectNumber number) {
 
   HWND owner = GetWindow(closing, GW_OWNER);
   if (owner) SetActiveWindow(owner);
-  ++windows_being_destroyed;
+  const HWND outer = window_being_destroyed;
+  window_being_destroyed = closing;
   DestroyWindow(closing);
-  --windows_being_destroyed;
+  window_being_destroyed = outer;
   UnregisterClassA(format_class_name(number), program_module);
 
   // The window's procedure released the record at WM_NCDESTROY, unless the window was not destroyed or

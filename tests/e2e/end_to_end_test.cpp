@@ -313,6 +313,8 @@ TEST(EndToEnd, MessagesFromAnotherProcessChangeNothing) {
     } else {
       for (const UINT end : {WM_DESTROY, WM_NCDESTROY}) send(receiver, end, 0, 0);
     }
+    EXPECT_EQ(std::tuple(window_text(changer.form), changer.text(ID_SAVE_BUTTON)),
+              std::tuple(std::string(FORM_TITLE), std::string("Save")));
     changer.type(ID_WIDTH_BOX, "640");
     save_expecting(changer, nullptr, CONFIG, with_resolution(SAMPLE_CONFIG, 640, 720));
     PostMessageA(changer.form, WM_SYSCOMMAND, SC_CLOSE, 0);
