@@ -84,14 +84,7 @@ INT_PTR create_text_control(ObjectNumber number, int x, int y, int width, int he
 void free_control(ObjectNumber number) {
   const ControlRecord* record = find_record(control_registry, number);
   if (!record) return;
-  const HWND outer = window_being_destroyed;
-  window_being_destroyed = record->handle;
-  if (record->operations && record->operations->free) {
-    record->operations->free(record->handle);
-  } else {
-    DestroyWindow(record->handle);
-  }
-  window_being_destroyed = outer;
+  destroy_library_window(record->handle, record->operations ? record->operations->free : nullptr);
 }
 
 LRESULT CALLBACK control_subclass_proc(HWND handle, UINT message, WPARAM wParam, LPARAM lParam) {

@@ -44,9 +44,9 @@ void release_destroyed_window(HWND handle);
 // one, from the window's own thread, may release what the library holds for the window.
 bool is_false_destruction(HWND handle, UINT message);
 bool is_own_destruction();
-// The window the library destroys now, null when none: its destruction, and that of every window
-// that goes with it, is real whatever message the thread answers meanwhile.
-extern HWND window_being_destroyed;
+// Destroys a library window or control with free (null: DestroyWindow). Its destruction, and that of
+// every window that goes with it, is then real whatever message the thread answers meanwhile.
+void destroy_library_window(HWND handle, void (*free)(HWND handle));
 // Dynamic windows first, newest first, then table slots from the top down.
 void close_all_windows();
 HWND window_handle(ObjectNumber number);

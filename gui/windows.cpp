@@ -4,7 +4,6 @@
 
 NumberedRegistry<WindowRecord> window_registry;
 HWND control_parent;
-HWND window_being_destroyed;
 
 // Every window class is a clone of this one; only the name differs.
 static WNDCLASSA class_template;
@@ -20,6 +19,9 @@ static constexpr ACCEL TAB_ACCELERATORS[] = {
     {FVIRTKEY | FNOINVERT | FSHIFT, VK_TAB, CMD_PREVIOUS_CONTROL},
 };
 static constexpr int TAB_ACCELERATOR_COUNT = sizeof TAB_ACCELERATORS / sizeof TAB_ACCELERATORS[0];
+
+// The window the library destroys now, null when none.
+static HWND window_being_destroyed;
 
 // Numbers of windows destroyed with their parent or owner, whose classes are unregistered once the
 // windows are gone; beyond this many at once a class stays registered until the program ends.
@@ -172,6 +174,17 @@ bool is_false_destruction(HWND handle, UINT message) {
 // thread answers no other thread's message.
 bool is_own_destruction() { return window_being_destroyed || InSendMessageEx(nullptr) == ISMEX_NOSEND; }
 
+void destroy_library_window(HWND handle, void (*free)(HWND handle)) {
+  const HWND outer = window_being_destroyed;
+  window_being_destroyed = handle;
+  if (free) {
+    free(handle);
+  } else {
+    DestroyWindow(handle);
+  }
+  window_being_destroyed = outer;
+}
+
 void close_window(ObjectNumber number) {
   const WindowRecord* record = find_record(window_registry, number);
   if (!record) return;
@@ -179,10 +192,7 @@ void close_window(ObjectNumber number) {
 
   HWND owner = GetWindow(closing, GW_OWNER);
   if (owner) SetActiveWindow(owner);
-  const HWND outer = window_being_destroyed;
-  window_being_destroyed = closing;
-  DestroyWindow(closing);
-  window_being_destroyed = outer;
+  destroy_library_window(closing, nullptr);
   UnregisterClassA(format_class_name(number), program_module);
 
   // The window's procedure released the record at WM_NCDESTROY, unless the window was not destroyed or
