@@ -1,4 +1,3 @@
-#include <algorithm>
 #include <array>
 #include <cstdint>
 
@@ -21,21 +20,9 @@ struct Dispatch {
   bool from_this_thread;
 };
 
-// An intercepted message between the hook, which swapped its window for it, and its arrival. A hook
-// installed after this one runs after the swap and may send the window other messages first.
-struct AwaitedMessage {
-  HWND window;
-  UINT message;
-  WPARAM wParam;
-  LPARAM lParam;
-  bool from_this_thread;  // the hook alone is told, message by message
-};
-
-// Messages awaited at once nest, newest last. More than this is no real program's; the oldest, most
-// likely one that never came, makes room.
-constexpr std::size_t MOST_AWAITED = 16;
-std::array<AwaitedMessage, MOST_AWAITED> awaited;
-std::size_t awaited_count;
+// Intercepted messages between the hook, which swapped their windows for them, and their arrival. A
+// hook installed after this one runs after the swap and may send the window other messages first.
+PendingMessages awaited;
 
 // Answers the message (true, with result) or leaves it to the common end.
 using DispatchStep = bool (*)(Dispatch& dispatch, LRESULT& result);
@@ -45,15 +32,13 @@ struct InterceptedMessage {
   DispatchStep step;  // null: the common end alone
 };
 
-// The library's event translation in the window's own procedure may read the header of a
-// notification this thread sent, whatever message of another thread's the thread is answering.
+// The window's own procedure, the library's among them, asks again whether the thread sent the
+// message; one that does not ask leaves nothing behind.
 LRESULT call_previous(const Dispatch& d) {
-  if (d.message != WM_NOTIFY || !d.from_this_thread)
-    return CallWindowProcA(d.previous, d.window, d.message, d.wParam, d.lParam);
-  const NMHDR* outer = notification_from_this_thread;
-  notification_from_this_thread = reinterpret_cast<const NMHDR*>(d.lParam);
+  if (!d.from_this_thread) return CallWindowProcA(d.previous, d.window, d.message, d.wParam, d.lParam);
+  announce_own_send(d.window, d.message, d.wParam, d.lParam);
   const LRESULT result = CallWindowProcA(d.previous, d.window, d.message, d.wParam, d.lParam);
-  notification_from_this_thread = outer;
+  take_own_send(d.window, d.message, d.wParam, d.lParam);
   return result;
 }
 
@@ -71,7 +56,8 @@ bool dispatch_command(Dispatch& d, LRESULT&) {
   return false;
 }
 
-// WM_NOTIFY is not marshalled: sent from another thread, its lParam need not point at anything here.
+// WM_NOTIFY is not marshalled: posted, or sent from another thread, its lParam need not point at
+// anything here.
 bool dispatch_notify(Dispatch& d, LRESULT&) {
   auto* header = reinterpret_cast<NMHDR*>(d.lParam);
   if (!header || !d.from_this_thread) return false;
@@ -187,26 +173,6 @@ void swap_in(HWND window) {
   if (previous != one_shot) SetPropA(window, PROP_SAVED_PROCEDURE, reinterpret_cast<HANDLE>(previous));
 }
 
-void await_message(const CWPSTRUCT& record, bool from_this_thread) {
-  if (awaited_count == MOST_AWAITED) {
-    std::copy(awaited.begin() + 1, awaited.end(), awaited.begin());
-    --awaited_count;
-  }
-  awaited[awaited_count++] = {record.hwnd, record.message, record.wParam, record.lParam, from_this_thread};
-}
-
-// The newest message the window waits for, or null.
-AwaitedMessage* awaited_by(HWND window) {
-  for (std::size_t i = awaited_count; i-- > 0;)
-    if (awaited[i].window == window) return &awaited[i];
-  return nullptr;
-}
-
-void forget(AwaitedMessage* message) {
-  std::copy(message + 1, awaited.data() + awaited_count, message);
-  --awaited_count;
-}
-
 LRESULT call_next_hook(int code, WPARAM wParam, LPARAM lParam) {
   return hook_handle ? CallNextHookEx(hook_handle, code, wParam, lParam) : 0;
 }
@@ -214,11 +180,10 @@ LRESULT call_next_hook(int code, WPARAM wParam, LPARAM lParam) {
 // The platform fetches the window procedure once the hooks have returned. The hooks older than
 // this one run before the swap; the newer ones, after it, may send the window other messages,
 // which the one-shot procedure tells from the one it waits for.
-LRESULT subclass_for_one_message(const CWPSTRUCT& record, bool from_this_thread, int code, WPARAM wParam,
-                                 LPARAM lParam) {
+LRESULT subclass_for_one_message(const CWPSTRUCT& record, int code, WPARAM wParam, LPARAM lParam) {
   const LRESULT result = call_next_hook(code, wParam, lParam);
   if (GetPropA(record.hwnd, PROP_HOOK_EXEMPT)) return result;
-  await_message(record, from_this_thread);
+  push_pending(awaited, {record.hwnd, record.message, record.wParam, record.lParam});
   swap_in(record.hwnd);
   return result;
 }
@@ -232,7 +197,7 @@ void offer_to_form_callback(const CWPSTRUCT& record) {
 // A window still swapped for a message that never came gets its own procedure back before the
 // saved one goes, so that WM_DESTROY and WM_NCDESTROY reach it.
 void clean_destroyed_window(HWND window) {
-  while (AwaitedMessage* message = awaited_by(window)) forget(message);
+  while (PendingMessage* message = newest_pending(awaited, window)) forget_pending(awaited, message);
   if (GetWindowLongPtrA(window, GWLP_WNDPROC) == reinterpret_cast<LONG_PTR>(one_shot_subclass_proc))
     undo_subclass(window);
   RemovePropA(window, PROP_FORM_CALLBACK);
@@ -254,7 +219,30 @@ LRESULT dispatch_intercepted(Dispatch& d) {
   return common_end(d);
 }
 
+// Only the window's own thread destroys it: WM_DESTROY and WM_NCDESTROY that another thread or
+// process sends change nothing of the layer's.
+LRESULT pass_through_layer(const CWPSTRUCT& record, bool from_this_thread, int code, WPARAM wParam,
+                           LPARAM lParam) {
+  if (intercepted_row(record.message)) return subclass_for_one_message(record, code, wParam, lParam);
+  offer_to_form_callback(record);
+  if (!from_this_thread) return call_next_hook(code, wParam, lParam);
+  if (record.message == WM_DESTROY) clean_destroyed_window(record.hwnd);
+  if (record.message == WM_NCDESTROY && hook_removal_requested) return remove_hook(code, wParam, lParam);
+  return call_next_hook(code, wParam, lParam);
+}
+
 }  // namespace
+
+// The hook's wParam tells whether this thread sent the message, which the library is told last, so
+// that what later hooks send the window first is not taken for it.
+LRESULT CALLBACK interception_hook(int code, WPARAM wParam, LPARAM lParam) {
+  if (code < 0 || !lParam) return call_next_hook(code, wParam, lParam);
+  const CWPSTRUCT record = *reinterpret_cast<const CWPSTRUCT*>(lParam);
+  const bool from_this_thread = wParam != 0;
+  const LRESULT result = pass_through_layer(record, from_this_thread, code, wParam, lParam);
+  if (from_this_thread) announce_own_send(record.hwnd, record.message, record.wParam, record.lParam);
+  return result;
+}
 
 void install_interception_hook() {
   if (hook_handle) return;
@@ -271,32 +259,16 @@ void request_hook_removal() {
   if (hook_handle) hook_removal_requested = true;
 }
 
-// Only the window's own thread destroys it: WM_DESTROY and WM_NCDESTROY that another thread or
-// process sends are passed on and change nothing of the layer's.
-LRESULT CALLBACK interception_hook(int code, WPARAM wParam, LPARAM lParam) {
-  if (code < 0 || !lParam) return call_next_hook(code, wParam, lParam);
-  const CWPSTRUCT record = *reinterpret_cast<const CWPSTRUCT*>(lParam);
-  const bool from_this_thread = wParam != 0;
-  if (intercepted_row(record.message))
-    return subclass_for_one_message(record, from_this_thread, code, wParam, lParam);
-  offer_to_form_callback(record);
-  if (!from_this_thread) return call_next_hook(code, wParam, lParam);
-  if (record.message == WM_DESTROY) clean_destroyed_window(record.hwnd);
-  if (record.message == WM_NCDESTROY && hook_removal_requested) return remove_hook(code, wParam, lParam);
-  return call_next_hook(code, wParam, lParam);
-}
-
 // The message the window was swapped for is dispatched; any other that reaches the window first
 // passes to its own procedure untouched. Either way the window is swapped again while an outer
 // message is still on its way, and has its own procedure back once none is.
 LRESULT CALLBACK one_shot_subclass_proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  AwaitedMessage* expected = awaited_by(window);
-  const bool arrived =
-      expected && expected->message == message && expected->wParam == wParam && expected->lParam == lParam;
-  const bool from_this_thread = arrived && expected->from_this_thread;
-  if (arrived) forget(expected);
+  PendingMessage* expected = newest_pending(awaited, window);
+  const bool arrived = is_pending_message(expected, window, message, wParam, lParam);
+  if (arrived) forget_pending(awaited, expected);
+  const bool from_this_thread = arrived && take_own_send(window, message, wParam, lParam);
   Dispatch dispatch{window, message, wParam, lParam, undo_subclass(window), nullptr, false, from_this_thread};
   const LRESULT result = arrived ? dispatch_intercepted(dispatch) : call_previous(dispatch);
-  if (awaited_by(window)) swap_in(window);
+  if (newest_pending(awaited, window)) swap_in(window);
   return result;
 }

@@ -93,9 +93,11 @@ LRESULT CALLBACK control_subclass_proc(HWND handle, UINT message, WPARAM wParam,
   if (!record || record->handle != handle || !record->previous_procedure)
     return DefWindowProcA(handle, message, wParam, lParam);
   const WNDPROC previous = record->previous_procedure;
-  // Passed on, a false one would make an edit box free its text and take no more.
-  if (is_false_destruction(handle, message)) return 0;
-  if (message == WM_NCDESTROY && is_own_destruction()) release_record(control_registry, number);
+  if (message == WM_DESTROY || message == WM_NCDESTROY) {
+    // Passed on, another's would make an edit box free its text and take no more.
+    if (!is_own_destruction(handle, message, wParam, lParam)) return 0;
+    if (message == WM_NCDESTROY) release_record(control_registry, number);
+  }
   return CallWindowProcA(previous, handle, message, wParam, lParam);
 }
 

@@ -3,7 +3,6 @@
 #include <commctrl.h>
 
 EventState current_event;
-const NMHDR* notification_from_this_thread;
 
 static MSG waiting_message;
 static char class_name[50];
@@ -41,9 +40,11 @@ HWND root_window(HWND handle) {
 }
 
 LRESULT CALLBACK window_procedure(HWND handle, UINT message, WPARAM wParam, LPARAM lParam) {
-  // Passed on, a false one would free the window's text as the real one does.
-  if (is_false_destruction(handle, message)) return 0;
-  if (message == WM_NCDESTROY && is_own_destruction()) release_destroyed_window(handle);
+  if (message == WM_DESTROY || message == WM_NCDESTROY) {
+    // Passed on, another's would free the window's title as the real one does.
+    if (!is_own_destruction(handle, message, wParam, lParam)) return 0;
+    if (message == WM_NCDESTROY) release_destroyed_window(handle);
+  }
   const LRESULT result = translate_event(handle, message, wParam, lParam);
   return result == UNHANDLED_RESULT ? DefWindowProcA(handle, message, wParam, lParam) : result;
 }
@@ -153,10 +154,10 @@ static bool notification_is_event(LPARAM lParam) {
   return false;
 }
 
-static void translate_notify(HWND window, LPARAM lParam) {
+// Posted, or sent from another process, lParam may point anywhere.
+static void translate_notify(HWND window, WPARAM wParam, LPARAM lParam) {
   const auto* header = reinterpret_cast<const NMHDR*>(lParam);
-  if (!header || (header != notification_from_this_thread && InSendMessageEx(nullptr) != ISMEX_NOSEND))
-    return;
+  if (!header || !take_own_send(window, WM_NOTIFY, wParam, lParam)) return;
   if (notification_is_event(lParam)) control_event(window, static_cast<INT_PTR>(header->idFrom));
 }
 
@@ -195,7 +196,7 @@ LRESULT translate_event(HWND handle, UINT message, WPARAM wParam, LPARAM lParam)
 
   switch (message) {
     case WM_NOTIFY:
-      translate_notify(handle, lParam);
+      translate_notify(handle, wParam, lParam);
       return 0;
     case WM_HSCROLL:
     case WM_VSCROLL:

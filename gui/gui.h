@@ -2,6 +2,8 @@
 // mode and the message box that is modal over all of the thread's windows.
 #pragma once
 
+#include <array>
+
 #include "runtime/runtime.h"
 
 // ---- Windows -------------------------------------------------------------------------
@@ -39,13 +41,12 @@ void close_window(ObjectNumber number);
 // so that a window destroyed by its parent or owner gives up its number as a control does. Its class
 // goes at the next open or close, once the window is gone.
 void release_destroyed_window(HWND handle);
-// Any process can send WM_DESTROY and WM_NCDESTROY. A window is hidden before it is destroyed, so
-// one that reaches a visible window is false, and is answered without being passed on; only a real
-// one, from the window's own thread, may release what the library holds for the window.
-bool is_false_destruction(HWND handle, UINT message);
-bool is_own_destruction();
+// Any program can send or post WM_DESTROY and WM_NCDESTROY. Only those of a destruction the thread
+// carries out go on to the window's class and release what the library holds; every other is
+// answered with 0. Each arrival is asked about once.
+bool is_own_destruction(HWND handle, UINT message, WPARAM wParam, LPARAM lParam);
 // Destroys a library window or control with free (null: DestroyWindow). Its destruction, and that of
-// every window that goes with it, is then real whatever message the thread answers meanwhile.
+// every window that goes with it, is the thread's own even when no hook announces the sends.
 void destroy_library_window(HWND handle, void (*free)(HWND handle));
 // Dynamic windows first, newest first, then table slots from the top down.
 void close_all_windows();
@@ -134,10 +135,6 @@ struct EventState {
 };
 
 extern EventState current_event;
-// The header of the notification being delivered that a thread hook saw this thread send. Any other
-// is read only while the thread answers no other thread's message: sent from another process, its
-// lParam points into that process.
-extern const NMHDR* notification_from_this_thread;
 
 // Blocks for the next message, dispatches it and returns the event it produced, or the
 // raw message number.
@@ -149,6 +146,38 @@ LRESULT translate_event(HWND handle, UINT message, WPARAM wParam, LPARAM lParam)
 HWND root_window(HWND handle);
 void focus_next_control();
 void focus_previous_control();
+
+// ---- Where a message came from ------------------------------------------------------
+
+// Messages on their way to their windows, newest last. More than this many at once is no real
+// program's; the oldest, most likely one that never came, makes room.
+struct PendingMessage {
+  HWND window;
+  UINT message;
+  WPARAM wParam;
+  LPARAM lParam;
+};
+
+struct PendingMessages {
+  std::array<PendingMessage, 16> entries;
+  std::size_t count;
+};
+
+void push_pending(PendingMessages& pending, const PendingMessage& message);
+// The newest message on its way to the window, or null.
+PendingMessage* newest_pending(PendingMessages& pending, HWND window);
+void forget_pending(PendingMessages& pending, PendingMessage* message);
+bool is_pending_message(const PendingMessage* entry, HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+// Only the thread's own sends may do what these messages can: a WM_NOTIFY's lParam is read as a
+// header, and WM_DESTROY and WM_NCDESTROY free what the library holds. A posted message, or one sent
+// by another thread or process, may point into another process and destroys nothing. A thread hook
+// sees every sent message and no posted one: it announces each of the thread's own sends just
+// before it arrives. Without such a hook nothing is the thread's own but the destructions the
+// library carries out itself.
+void announce_own_send(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+// Whether the thread sent this message, which has arrived; an announcement answers once.
+bool take_own_send(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
 // ---- Sizing mode ---------------------------------------------------------------------
 

@@ -166,13 +166,11 @@ void release_destroyed_window(HWND handle) {
   release_window(number);
 }
 
-bool is_false_destruction(HWND handle, UINT message) {
-  return (message == WM_DESTROY || message == WM_NCDESTROY) && IsWindowVisible(handle);
+// A message another thread sends while the library destroys a window is still another's.
+bool is_own_destruction(HWND handle, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (take_own_send(handle, message, wParam, lParam)) return true;
+  return window_being_destroyed && InSendMessageEx(nullptr) == ISMEX_NOSEND;
 }
-
-// Only the window's own thread destroys it: inside the library's own destruction, or while the
-// thread answers no other thread's message.
-bool is_own_destruction() { return window_being_destroyed || InSendMessageEx(nullptr) == ISMEX_NOSEND; }
 
 void destroy_library_window(HWND handle, void (*free)(HWND handle)) {
   const HWND outer = window_being_destroyed;
