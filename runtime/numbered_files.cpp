@@ -26,24 +26,28 @@ bool init_files() {
   return table;
 }
 
+// The number is had before the file is opened, so that a number refused leaves the file system as it
+// was: no file created, none emptied. The file it held goes only once the new one is open.
 INT_PTR open_file(ObjectNumber number, const char* name, int mode) {
   current_file = nullptr;
   file_error = ERROR_INVALID_PARAMETER;
   if (mode < FILE_MODE_READ || mode > FILE_MODE_EXCLUSIVE || !name) return 0;
+  const bool dynamic = number == ANY_NUMBER;
+  const FileRecord* claimed = claim_record(file_registry, number);
+  if (!claimed) {
+    file_error = GetLastError();
+    return 0;
+  }
+  if (dynamic) number = dynamic_number(claimed);
   const FileModeParameters& parameters = FILE_MODES[mode];
   HANDLE handle = CreateFileA(name, parameters.access, parameters.share, nullptr, parameters.disposition,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
   if (handle == INVALID_HANDLE_VALUE) {
     file_error = GetLastError();
+    if (dynamic) release_record(file_registry, number);
     return 0;
   }
-  const bool dynamic = number == ANY_NUMBER;
-  FileRecord* record = claim_for_open(file_registry, number, close_file);
-  if (!record) {
-    CloseHandle(handle);
-    return 0;
-  }
-  record->handle = handle;
+  claim_for_open(file_registry, number, close_file)->handle = handle;
   current_file = handle;
   file_error = NO_ERROR;
   return dynamic ? number : reinterpret_cast<INT_PTR>(handle);

@@ -34,24 +34,38 @@ bool registry_core_init(RegistryCore& core, const RegistrySettings& settings, SI
   return true;
 }
 
+// Says why a claim is refused, as a Win32 call would.
+static bool refuse(DWORD error) {
+  SetLastError(error);
+  return false;
+}
+
 // Grows the table so that number becomes an index below the capacity; leaves everything as
 // it was when the new capacity would reach TABLE_NUMBER_LIMIT or memory runs out.
 static bool grow_table(RegistryCore& core, ObjectNumber number, SIZE_T record_size) {
-  if (!core.table || number >= TABLE_NUMBER_LIMIT - core.settings.growth_step) return false;
+  if (!core.table) return refuse(ERROR_NOT_ENOUGH_MEMORY);
+  if (number >= TABLE_NUMBER_LIMIT - core.settings.growth_step) return refuse(ERROR_INVALID_PARAMETER);
   const auto capacity = static_cast<INT32>(number + core.settings.growth_step);
   const SIZE_T bytes = table_bytes(capacity, core.settings, record_size);
-  if (bytes == 0) return false;
+  if (bytes == 0) return refuse(ERROR_INVALID_PARAMETER);
   void* table = HeapReAlloc(main_heap, HEAP_ZERO_MEMORY, core.table, bytes);
-  if (!table) return false;
+  if (!table) return refuse(ERROR_NOT_ENOUGH_MEMORY);
   core.table = static_cast<BYTE*>(table);
   core.capacity = capacity;
   return true;
 }
 
 void* registry_core_claim(RegistryCore& core, ObjectNumber number, SIZE_T record_size) {
-  if (number == ANY_NUMBER) return object_list_add(core.dynamic, sizeof(ObjectListNode) + record_size);
+  if (number == ANY_NUMBER) {
+    void* record = object_list_add(core.dynamic, sizeof(ObjectListNode) + record_size);
+    if (!record) refuse(ERROR_NOT_ENOUGH_MEMORY);
+    return record;
+  }
   if (is_dynamic(core, number)) return reinterpret_cast<void*>(number);
-  if (number < 0) return nullptr;
+  if (number < 0) {
+    refuse(ERROR_INVALID_PARAMETER);
+    return nullptr;
+  }
   if (number >= core.capacity && !grow_table(core, number, record_size)) return nullptr;
   return table_record(core, number, record_size);
 }

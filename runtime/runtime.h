@@ -91,7 +91,8 @@ bool registry_init(NumberedRegistry<Record>& registry, const RegistrySettings& s
 
 // The record that is to hold the object with this number (a new dynamic record for
 // ANY_NUMBER, the dynamic record itself for a dynamic number), or null when the claim cannot
-// be met; a failed claim changes nothing.
+// be met; a failed claim changes nothing, and GetLastError says why: ERROR_INVALID_PARAMETER for
+// a number no table takes, ERROR_NOT_ENOUGH_MEMORY when memory ran out.
 template <typename Record>
 Record* claim_record(NumberedRegistry<Record>& registry, ObjectNumber number) {
   return static_cast<Record*>(registry_core_claim(registry.core, number, sizeof(Record)));

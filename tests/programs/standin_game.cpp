@@ -1,6 +1,7 @@
 // A stand-in for the game, built as quar.exe: reads the two words of "Data\GAME.CFG", appends
-// one line "<width>x<height> <current folder>" to "quar.log" in its current folder, and opens a
-// window titled with that resolution, or ends at once when its argument is "exit".
+// one line "<width>x<height> <show> <current folder>" to "quar.log" in its current folder, where show
+// is how its starter asked it to show its window (SW_SHOWNORMAL is 1, SW_HIDE 0, no request 10), and
+// opens a window titled with that resolution, shown so, or ends at once when its argument is "exit".
 #include <windows.h>
 
 #include <cstdio>
@@ -26,7 +27,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR arguments, int show) {
   char folder[MAX_PATH];
   GetCurrentDirectoryA(MAX_PATH, folder);
   if (FILE* log = std::fopen("quar.log", "a")) {
-    std::fprintf(log, "%dx%d %s\n", width, height, folder);
+    std::fprintf(log, "%dx%d %d %s\n", width, height, show, folder);
     std::fclose(log);
   }
   if (lstrcmpA(arguments, "exit") == 0) return 0;
