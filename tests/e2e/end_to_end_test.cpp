@@ -33,6 +33,17 @@ HWND find_top_level(DWORD process_id, const char* class_name, const char* title)
   return nullptr;
 }
 
+// The first shown top-level window whose title begins so: Explorer adds its own name to a folder's
+// on newer Windows.
+HWND shown_window_titled(const std::string& title) {
+  for (HWND window = nullptr; (window = FindWindowExA(nullptr, window, nullptr, nullptr));) {
+    char text[256] = "";
+    GetWindowTextA(window, text, sizeof text);
+    if (IsWindowVisible(window) && std::string(text).starts_with(title)) return window;
+  }
+  return nullptr;
+}
+
 // A program that stops answering fails the test instead of hanging it. The emulated 32-bit program
 // on a busy machine takes seconds for a box of 20,000 characters.
 LRESULT send(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -47,6 +58,9 @@ std::string window_text(HWND window) {
   text.resize(send(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data())));
   return text;
 }
+
+// The changer of the test's own target, built beside it.
+std::string program_path() { return test_program_folder() + "ResolutionChanger.exe"; }
 
 bool can_open_process(DWORD id) {
   HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, id);
@@ -64,8 +78,9 @@ struct Changer {
   bool start(const std::string& folder, std::string arguments = "") {
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
-    arguments = "\"" QRC_PROGRAM_PATH "\" " + arguments;
-    return CreateProcessA(QRC_PROGRAM_PATH, arguments.data(), nullptr, nullptr, FALSE, 0, nullptr,
+    const std::string program = program_path();
+    arguments = "\"" + program + "\" " + arguments;
+    return CreateProcessA(program.c_str(), arguments.data(), nullptr, nullptr, FALSE, 0, nullptr,
                           folder.c_str(), &startup, &process) &&
            wait_until([&] {
              return (form = find_top_level(process.dwProcessId, nullptr, FORM_TITLE)) || !running();
@@ -93,6 +108,21 @@ struct Changer {
   }
   // Posted, as a mouse click is queued: a handler that shows a box does not block the driver.
   void click(int id) const { PostMessageA(control(id), BM_CLICK, 0, 0); }
+  // Presses each key in turn, as the keyboard does, once the form is in front.
+  bool press(const std::string& keys) const {
+    if (!bring_to_front(form)) return false;
+    std::vector<INPUT> inputs;
+    for (const char key : keys)
+      for (const DWORD up : {0ul, DWORD{KEYEVENTF_KEYUP}})
+        inputs.push_back({INPUT_KEYBOARD, {.ki = {static_cast<WORD>(key), 0, up, 0, 0}}});
+    return SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT)) == inputs.size();
+  }
+  // The second reply comes only once what was posted before the first has been handled.
+  bool answers() const {
+    DWORD_PTR ignored;
+    return SendMessageTimeoutA(form, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 10000, &ignored) &&
+           SendMessageTimeoutA(form, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 10000, &ignored);
+  }
   // "caption: text" of the program's first message box within the time, which is then closed
   // with its OK button; empty when none appeared.
   std::string answer_message_box(DWORD milliseconds = 10000) const {
@@ -153,10 +183,9 @@ std::string shown(const Bytes& bytes, size_t offset) {
   return std::to_string(static_cast<short>(bytes[offset] | bytes[offset + 1] << 8));
 }
 
-// Clicks Save and checks the one clear outcome: the error box, or no box and the file as
-// expected, which the changer no longer holds.
-void save_expecting(const Changer& changer, const char* error, const char* file, const Bytes& expected) {
-  changer.click(ID_SAVE_BUTTON);
+// After Save, the one clear outcome: the error box, or no box and the file as expected, which the
+// changer no longer holds.
+void expect_saved(const Changer& changer, const char* error, const char* file, const Bytes& expected) {
   EXPECT_TRUE(error || wait_until([&] { return read_file_bytes(file) == expected; }))
       << "the file never held it";
   EXPECT_EQ(changer.answer_message_box(error ? 10000 : 0), error ? std::string("Error: ") + error : "");
@@ -164,10 +193,16 @@ void save_expecting(const Changer& changer, const char* error, const char* file,
   EXPECT_TRUE(error || can_open(file, GENERIC_WRITE, 0)) << "the changer holds the file";
 }
 
+void save_expecting(const Changer& changer, const char* error, const char* file, const Bytes& expected) {
+  changer.click(ID_SAVE_BUTTON);
+  expect_saved(changer, error, file, expected);
+}
+
 // Each game folder: the changer started in it shows the stored words (0 for what it cannot read)
 // and creates nothing, Save of 1280 x 1024 changes those two words alone or says why it cannot,
-// Run starts the game there with the saved resolution (the arguments never do), and the close box
-// ends the changer with exit code 0.
+// Run starts the game there, shown, with the saved resolution (the arguments never do), and the
+// close box ends the changer with exit code 0. A player may do it all with the keyboard: Tab selects
+// the number it lands on, so that typing replaces it, and Space presses Save.
 TEST(EndToEnd, EachGameFolderShowsTheStoredWordsSavesOnlyThemAndRunsTheGame) {
   struct Case {
     std::string name;
@@ -177,6 +212,7 @@ TEST(EndToEnd, EachGameFolderShowsTheStoredWordsSavesOnlyThemAndRunsTheGame) {
     const char* error;      // null: the file is readable and Save writes it
     const char* run_title;  // the window Run opens; null: Run is not clicked
     const char* arguments;
+    bool keyboard = false;  // from start-up on, keys alone
   };
   std::vector<Case> cases;
   for (size_t size = 0; size <= 16; ++size)
@@ -198,7 +234,8 @@ TEST(EndToEnd, EachGameFolderShowsTheStoredWordsSavesOnlyThemAndRunsTheGame) {
                 // The probe takes the folder for the game, and the shell opens it.
                 {"quar.exe is a folder", "", FOLDER, FOLDER, FILE, stored, nullptr, "quar.exe", ""},
                 {"a long path", deep, FILE, FOLDER, FILE, stored, nullptr, game, ""},
-                {"ANSI, arguments", ansi, FILE, FOLDER, FILE, SAMPLE_CONFIG, nullptr, game, arguments}});
+                {"ANSI, arguments", ansi, FILE, FOLDER, FILE, SAMPLE_CONFIG, nullptr, game, arguments},
+                {"keyboard only", "", FILE, FOLDER, FILE, SAMPLE_CONFIG, nullptr, nullptr, "", true}});
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     TempFolder temp;
@@ -218,18 +255,24 @@ TEST(EndToEnd, EachGameFolderShowsTheStoredWordsSavesOnlyThemAndRunsTheGame) {
     const bool readable = !c.error || c.config == HELD || c.config == SHARED || c.config == READ_ONLY;
     EXPECT_TRUE(readable ? changer.shows(shown(c.stored, 8), shown(c.stored, 10)) : changer.shows("0", "0"));
     EXPECT_EQ(GetFileAttributesA(checked), kind) << "reading creates nothing";
-    changer.type(ID_WIDTH_BOX, "1280");
-    changer.type(ID_HEIGHT_BOX, "1024");
     if (c.config == HELD) held = hold(FILE_SHARE_READ);
+    if (c.keyboard) {
+      EXPECT_TRUE(changer.press("\t1280\t1024\t "));
+    } else {
+      changer.type(ID_WIDTH_BOX, "1280");
+      changer.type(ID_HEIGHT_BOX, "1024");
+      changer.click(ID_SAVE_BUTTON);
+    }
     // Wine run as root, as on these machines, writes a read-only file as root may; Windows refuses.
     const char* error = c.config == READ_ONLY && can_open(CONFIG, GENERIC_WRITE, 0) ? nullptr : c.error;
-    save_expecting(changer, error, checked, error ? before : with_resolution(c.stored, 1280, 1024));
+    expect_saved(changer, error, checked, error ? before : with_resolution(c.stored, 1280, 1024));
     if (held != INVALID_HANDLE_VALUE) CloseHandle(held);
     EXPECT_TRUE(!error || GetFileAttributesA(checked) == kind) << "nothing is created or replaced";
     if (c.run_title) {
       changer.click(ID_RUN_BUTTON);
       HWND launched = nullptr;
-      EXPECT_TRUE(wait_until([&] { return (launched = FindWindowA(nullptr, c.run_title)); }));
+      EXPECT_TRUE(wait_until([&] { return (launched = shown_window_titled(c.run_title)); }))
+          << "the game's window shows";
       DWORD launched_process = 0;
       GetWindowThreadProcessId(launched, &launched_process);
       PostMessageA(launched, WM_CLOSE, 0, 0);
@@ -241,7 +284,7 @@ TEST(EndToEnd, EachGameFolderShowsTheStoredWordsSavesOnlyThemAndRunsTheGame) {
     // One line for the one start of the game itself.
     const Bytes log = read_file_bytes("quar.log");
     EXPECT_EQ(std::string(log.begin(), log.end()),
-              c.run_title == game ? "1280x1024 " + folder.substr(0, folder.size() - 1) + "\r\n" : "");
+              c.run_title == game ? "1280x1024 1 " + folder.substr(0, folder.size() - 1) + "\r\n" : "");
     PostMessageA(changer.form, WM_SYSCOMMAND, SC_CLOSE, 0);
     EXPECT_EQ(changer.exit_code(), 0u) << "the changer stayed open until closed";
     // The first failed row is the one to read; the later ones would only look briefly and fail too.
@@ -289,33 +332,73 @@ TEST(EndToEnd, WithoutTheGameTheFormShowsTheErrorAndTheProgramEnds) {
   EXPECT_EQ(read_file_bytes(CONFIG), SAMPLE_CONFIG);
 }
 
-// What another process sends changes nothing of the changer's: a WM_COMMAND naming the sender's own
-// window runs no handler of its choosing (the address would be ExitProcess, the same in every
-// process), and WM_DESTROY with WM_NCDESTROY, which carry no pointer and so reach the changer from
-// anywhere, free nothing of the form, the width box or the Save button. Save then saves, and the
-// close box ends the changer with exit code 0. Wine passes no WM_NOTIFY between processes; the hook
-// and window tests send it from another thread.
+// What another process posts or sends to the changer, to the form shown or hidden, or while the
+// changer's error box is open, reads nothing that is its own and frees nothing: a WM_COMMAND naming the
+// sender's own window runs no handler of its choosing (the address would be ExitProcess, the same in
+// every process), a WM_NOTIFY's pointer, which means nothing here, is not read, and WM_DESTROY and
+// WM_NCDESTROY free nothing of the form, the boxes or Save. The changer still answers, both boxes keep
+// their texts and take typing, Save saves, and the close box ends the changer with exit code 0.
 TEST(EndToEnd, MessagesFromAnotherProcessChangeNothing) {
   HWND own = CreateWindowExA(0, "STATIC", "", 0, 0, 0, 1, 1, HWND_MESSAGE, nullptr, nullptr, nullptr);
   const FARPROC exit_process = GetProcAddress(GetModuleHandleA("kernel32.dll"), "ExitProcess");
   SetPropA(own, "KVQ_EVT_273_0", reinterpret_cast<HANDLE>(exit_process));
-  // The control that receives the message (0: the form).
-  const std::pair<int, UINT> cases[] = {
-      {0, WM_COMMAND}, {0, WM_DESTROY}, {ID_WIDTH_BOX, WM_DESTROY}, {ID_SAVE_BUTTON, WM_DESTROY}};
-  for (const auto& [id, message] : cases) {
-    SCOPED_TRACE(testing::Message() << message << " to " << id);
+  enum Arrival { SENT, POSTED, SENT_WHILE_THE_BOX_IS_OPEN };
+  struct Case {
+    UINT message;
+    Arrival arrival;
+    int id;       // the control that receives it; 0: the form
+    bool hidden;  // the other process hides the form first and shows it again after
+  };
+  const Case cases[] = {{WM_COMMAND, SENT, 0, false},
+                        {WM_NOTIFY, SENT, 0, false},
+                        {WM_NOTIFY, POSTED, 0, false},
+                        {WM_NOTIFY, POSTED, 0, true},
+                        {WM_DESTROY, SENT, ID_SAVE_BUTTON, false},
+                        {WM_DESTROY, POSTED, ID_WIDTH_BOX, true},
+                        {WM_NCDESTROY, SENT, 0, false},
+                        {WM_NCDESTROY, SENT, ID_WIDTH_BOX, false},
+                        {WM_NCDESTROY, SENT, 0, true},
+                        {WM_NCDESTROY, SENT, ID_WIDTH_BOX, true},
+                        {WM_NCDESTROY, POSTED, 0, true},
+                        {WM_NCDESTROY, POSTED, ID_HEIGHT_BOX, true},
+                        {WM_NCDESTROY, POSTED, ID_SAVE_BUTTON, true},
+                        {WM_NCDESTROY, SENT_WHILE_THE_BOX_IS_OPEN, ID_WIDTH_BOX, false}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.message << " to " << c.id << ", arrival " << c.arrival
+                                    << (c.hidden ? ", hidden" : ""));
     TempFolder game;
     Changer changer;
     ASSERT_TRUE(start_in_sample_game(changer, game));
-    const HWND receiver = id ? changer.control(id) : changer.form;
-    if (message == WM_COMMAND) {
-      send(receiver, WM_COMMAND, 0, reinterpret_cast<LPARAM>(own));
-    } else {
-      for (const UINT end : {WM_DESTROY, WM_NCDESTROY}) send(receiver, end, 0, 0);
+    const HWND receiver = c.id ? changer.control(c.id) : changer.form;
+    const LPARAM lParam = c.message == WM_COMMAND  ? reinterpret_cast<LPARAM>(own)
+                          : c.message == WM_NOTIFY ? 0x10
+                                                   : 0;
+    if (c.hidden) ShowWindow(changer.form, SW_HIDE);
+    if (c.arrival == SENT_WHILE_THE_BOX_IS_OPEN) {
+      changer.set_text(ID_HEIGHT_BOX, "");
+      changer.click(ID_SAVE_BUTTON);
+      EXPECT_TRUE(wait_until([&] { return !IsWindowEnabled(changer.form); })) << "the box is open";
     }
-    EXPECT_EQ(std::tuple(window_text(changer.form), changer.text(ID_SAVE_BUTTON)),
-              std::tuple(std::string(FORM_TITLE), std::string("Save")));
+    if (c.arrival == POSTED) {
+      PostMessageA(receiver, c.message, 0, lParam);
+    } else {
+      send(receiver, c.message, 0, lParam);
+    }
+    ASSERT_TRUE(changer.answers()) << "the changer stopped answering";
+    if (c.arrival == SENT_WHILE_THE_BOX_IS_OPEN) {
+      EXPECT_EQ(changer.answer_message_box(), std::string("Error: ") + RANGE_ERROR);
+      changer.set_text(ID_HEIGHT_BOX, "720");
+    }
+    if (c.hidden) ShowWindow(changer.form, SW_SHOW);
+    EXPECT_EQ(
+        std::tuple(window_text(changer.form), changer.text(ID_SAVE_BUTTON), changer.text(ID_WIDTH_BOX),
+                   changer.text(ID_HEIGHT_BOX)),
+        std::tuple(std::string(FORM_TITLE), std::string("Save"), std::string("1280"), std::string("720")));
     changer.type(ID_WIDTH_BOX, "640");
+    changer.type(ID_HEIGHT_BOX, "720");
+    EXPECT_EQ(std::tuple(changer.text(ID_WIDTH_BOX), changer.text(ID_HEIGHT_BOX)),
+              std::tuple(std::string("640"), std::string("720")))
+        << "both boxes take typing";
     save_expecting(changer, nullptr, CONFIG, with_resolution(SAMPLE_CONFIG, 640, 720));
     PostMessageA(changer.form, WM_SYSCOMMAND, SC_CLOSE, 0);
     EXPECT_EQ(changer.exit_code(), 0u) << "the close box ends the changer";
@@ -384,7 +467,7 @@ TEST(EndToEnd, TheFormIsLaidOutForTheScreensDotsPerInch) {
 
 // What the built program tells Windows about itself; each entry missing changes what a player sees.
 TEST(Release, TheManifestNamesWhatWindowsReadsAtStart) {
-  const HMODULE program = LoadLibraryExA(QRC_PROGRAM_PATH, nullptr, LOAD_LIBRARY_AS_DATAFILE);
+  const HMODULE program = LoadLibraryExA(program_path().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
   const HRSRC found = FindResourceA(program, MAKEINTRESOURCEA(1), RT_MANIFEST);
   ASSERT_NE(found, nullptr) << "no manifest";
   const std::string manifest(static_cast<const char*>(LockResource(LoadResource(program, found))),

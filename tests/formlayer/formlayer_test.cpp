@@ -123,7 +123,13 @@ LONG_PTR procedure_of(HWND window) { return GetWindowLongPtrA(window, GWLP_WNDPR
 // How a message is sent: by this thread; by this thread while it answers a message another thread
 // sent; or while another thread hook, older or newer than the layer's, sends the window a message of
 // its own (a second click, or a plain message) once the first has passed it.
-enum Sending { DIRECTLY, WHILE_ANSWERING_ANOTHER_THREAD, OLDER_HOOK_CLICKS_TOO, NEWER_HOOK_SENDS_FIRST };
+enum Sending {
+  DIRECTLY,
+  WHILE_ANSWERING_ANOTHER_THREAD,
+  OLDER_HOOK_CLICKS_TOO,
+  NEWER_HOOK_CLICKS_FIRST,
+  NEWER_HOOK_SENDS_FIRST
+};
 
 HHOOK other_hook;
 // What the other hook sends, and to which window, when that window's message first passes it.
@@ -185,48 +191,28 @@ TEST_F(Hook, EachMessageReachesItsHandlerCallbackAndWindowInOrder) {
                r = as_lparam(&refused);
   const CWPSTRUCT second_click{as_lparam(second), MAKEWPARAM(103, BN_CLICKED), WM_COMMAND, form},
       plain{0, 0, WM_APP, form};
+  const Log both_clicks{logged(103, "command", f), logged(102, "command", f)},
+      plain_first{logged(WM_APP, "callback"), logged(WM_APP, "proc"), logged(102, "command", f)};
   // Sent to, message, wParam, lParam, how; the result and the log.
+  // clang-format off
   const std::tuple<HWND, UINT, WPARAM, LPARAM, Sending, LRESULT, Log> cases[] = {
       {form, WM_COMMAND, click, b, DIRECTLY, 0, {logged(102, "command", f)}},
       {form, WM_COMMAND, other, b, DIRECTLY, FROM_PROC, passed_on(WM_COMMAND, other, b)},
       {form, WM_NOTIFY, 102, c, DIRECTLY, 0, {logged(102, "notify", f, c)}},
-      {form,
-       WM_NOTIFY,
-       102,
-       p,
-       DIRECTLY,
-       FROM_PROC,
-       {logged(102, "notify", f, p), logged(WM_NOTIFY, "proc", 102, p)}},
+      {form, WM_NOTIFY, 102, p, DIRECTLY, FROM_PROC, {logged(102, "notify", f, p), logged(WM_NOTIFY, "proc", 102, p)}},
       {form, WM_NOTIFY, 107, r, DIRECTLY, FROM_PROC, passed_on(WM_NOTIFY, 107, r)},
-      {form,
-       WM_SETFOCUS,
-       5,
-       0,
-       DIRECTLY,
-       FROM_PROC,
-       {logged(WM_SETFOCUS, "proc", 5), logged(9, "focus", f, 5)}},
+      {form, WM_SETFOCUS, 5, 0, DIRECTLY, FROM_PROC, {logged(WM_SETFOCUS, "proc", 5), logged(9, "focus", f, 5)}},
       {exempt, WM_COMMAND, click, 0, DIRECTLY, FROM_PROC, {logged(WM_COMMAND, "proc", click)}},
       {exempt, WM_APP, 0, 0, DIRECTLY, FROM_PROC, {logged(WM_APP, "proc")}},
       {form, WM_NOTIFY, 102, c, WHILE_ANSWERING_ANOTHER_THREAD, 0, {logged(102, "notify", f, c)}},
-      {form,
-       WM_COMMAND,
-       click,
-       b,
-       OLDER_HOOK_CLICKS_TOO,
-       0,
-       {logged(103, "command", f), logged(102, "command", f)}},
-      {form,
-       WM_COMMAND,
-       click,
-       b,
-       NEWER_HOOK_SENDS_FIRST,
-       0,
-       {logged(WM_APP, "callback"), logged(WM_APP, "proc"), logged(102, "command", f)}},
-  };
+      {form, WM_COMMAND, click, b, OLDER_HOOK_CLICKS_TOO, 0, both_clicks},
+      {form, WM_COMMAND, click, b, NEWER_HOOK_CLICKS_FIRST, 0, both_clicks},
+      {form, WM_COMMAND, click, b, NEWER_HOOK_SENDS_FIRST, 0, plain_first}};
+  // clang-format on
   for (const auto& [receiver, message, wParam, lParam, sending, result, expected] : cases) {
     SCOPED_TRACE(testing::Message() << message << ", " << wParam << ", sent " << sending);
     message_log.clear();
-    const CWPSTRUCT& nested = sending == OLDER_HOOK_CLICKS_TOO ? second_click : plain;
+    const CWPSTRUCT& nested = sending == NEWER_HOOK_SENDS_FIRST ? plain : second_click;
     EXPECT_EQ(send_as(sending, receiver, message, wParam, lParam, relay_window, nested), result);
     EXPECT_EQ(message_log, expected);
     EXPECT_EQ(procedure_of(receiver), reinterpret_cast<LONG_PTR>(test_procedure));
@@ -357,7 +343,7 @@ TEST_F(Colours, ControlColoursPaintTheBoundControl) {
 
 // A name is upper-cased and trimmed of spaces before it is looked up; the form opens with its
 // callback, its controls and their bindings, and its number read back from it; as a child it needs
-// a parent.
+// a parent. A control destroyed by the thread, however, gives up its number.
 TEST_F(FormLoader, NamesAreNormalisedBeforeTheyAreLookedUp) {
   const std::pair<const char*, bool> cases[] = {{"form1", true},   {" FORM1 ", true},  {"FORM 1", false},
                                                 {"FORM1X", false}, {"\tFORM1", false}, {nullptr, false}};
@@ -369,6 +355,8 @@ TEST_F(FormLoader, NamesAreNormalisedBeforeTheyAreLookedUp) {
     EXPECT_EQ(std::tuple(window_handle(get_control_id(form)), GetPropA(form, PROP_FORM_CALLBACK)),
               std::tuple(form, reinterpret_cast<HANDLE>(log_form_callback)));
     EXPECT_NE(find_event_handler(GetDlgItem(form, ID_SAVE_BUTTON), WM_COMMAND, BN_CLICKED), nullptr);
+    DestroyWindow(GetDlgItem(form, ID_RUN_BUTTON));
+    EXPECT_EQ(find_record(control_registry, ID_RUN_BUTTON), nullptr);
     close_window(get_control_id(form));
   }
   EXPECT_EQ(open_form_window("FORM1", nullptr, 1, nullptr), nullptr) << "a child needs a parent";

@@ -22,6 +22,8 @@ class GuiTest : public testing::Test {
 
 HWND as_hwnd(INT_PTR value) { return reinterpret_cast<HWND>(value); }
 
+using Box = std::array<LONG, 4>;
+
 // The colour the window's background is erased with.
 COLORREF erase_colour(HWND window) {
   HDC screen = GetDC(nullptr), dc = CreateCompatibleDC(screen);
@@ -43,7 +45,8 @@ using ControlsTest = GuiTest;
 // A window's class lives from its open to its close, and closing it leaves every other window's
 // background as it was; opening a number in use closes the old window first; an open that fails (a
 // child without a parent, a number whose table cannot be had) keeps nothing. A window wider than the
-// screen, centred, starts at the screen's left edge.
+// screen, centred, starts at the screen's left edge; one centred on the active window never starts
+// above or left of the screen.
 TEST_F(WindowsTest, ClassesAndRecordsLiveAsLongAsTheirWindows) {
   const ObjectNumber dynamic = open_window(ANY_NUMBER, 10, 10, 100, 80, 0, "dynamic", nullptr);
   const HWND first = as_hwnd(open_window(5, 10, 10, 100, 80, 0, "first", nullptr));
@@ -54,6 +57,16 @@ TEST_F(WindowsTest, ClassesAndRecordsLiveAsLongAsTheirWindows) {
   RECT wide;
   GetWindowRect(window_handle(5), &wide);
   EXPECT_EQ(wide.left, 0);
+  // The active window's place and size, where a 100 x 80 window centred on it goes.
+  for (const auto& [active, centred] :
+       {std::pair{Box{0, 0, 40, 30}, POINT{0, 0}}, {{300, 200, 400, 300}, {450, 310}}}) {
+    SetActiveWindow(
+        as_hwnd(open_window(6, active[0], active[1], active[2], active[3], WS_POPUP, "", nullptr)));
+    RECT placed;
+    GetWindowRect(as_hwnd(open_window(7, 0, 0, 100, 80, WINDOW_CENTRE_ACTIVE | WS_POPUP, "", nullptr)),
+                  &placed);
+    EXPECT_EQ(std::pair(placed.left, placed.top), std::pair(centred.x, centred.y)) << active[0];
+  }
   // A dynamic window's class is named after its number, as wsprintfA's "%ld" writes it at 32 bits.
   for (const ObjectNumber number : {ObjectNumber{5}, dynamic}) {
     const std::string class_name = "WindowClass_" + std::to_string(number);
@@ -146,28 +159,48 @@ TEST_F(WindowsTest, TheMessageBoxIsModalOverTheThreadsWindows) {
   EXPECT_FALSE(IsWindowEnabled(disabled));
 }
 
-// A notification sent from another thread is no event: its lParam need not point into this
-// process. The same one sent from the window's own thread is. A WM_NCDESTROY another thread sends a
-// hidden window or control is passed on, but releases neither record: only the window's own thread
-// destroys it.
-TEST_F(WindowsTest, MessagesFromAnotherThreadMakeNoEventsAndReleaseNothing) {
-  const HWND window = as_hwnd(open_window(1, 0, 0, 200, 100, 0, "notified", nullptr));
+// Only the thread's own destruction frees what the library holds, and only its own notification is
+// read: a WM_NCDESTROY that another thread sends to a hidden window or control, or that this thread
+// posts, and a notification sent from another thread, or posted with a pointer that means nothing,
+// free nothing and make no event. close_window then closes the window with its control.
+TEST_F(WindowsTest, OnlyTheThreadsOwnDestructionFreesAndOnlyItsOwnNotificationIsRead) {
+  const HWND window = as_hwnd(open_window(2, 0, 0, 50, 50, WINDOW_HIDDEN, "kept", nullptr));
+  set_control_parent(window);
+  const HWND edit = as_hwnd(create_edit_control(100, 0, 0, 20, 20, "kept", 0));
   NMUPDOWN change{{window, 5, static_cast<UINT>(UDN_DELTAPOS)}, 0, 7};
-  const auto notify = [&] { SendMessageA(window, WM_NOTIFY, 5, reinterpret_cast<LPARAM>(&change)); };
+  const LPARAM header = reinterpret_cast<LPARAM>(&change), nothing = 0x10;
+  // Whether another thread sends it (else this thread posts it), to whom, what.
+  const std::tuple<bool, HWND, UINT, LPARAM> cases[] = {
+      {true, window, WM_NCDESTROY, 0},   {true, edit, WM_NCDESTROY, 0},
+      {false, window, WM_NCDESTROY, 0},  {false, edit, WM_NCDESTROY, 0},
+      {true, window, WM_NOTIFY, header}, {false, window, WM_NOTIFY, nothing}};
   current_event.control = 0;
-  EXPECT_TRUE(run_on_another_thread(notify));
-  EXPECT_EQ(current_event.control, 0) << "only a control event names a control";
-  notify();
-  EXPECT_EQ(std::tuple(current_event.code, current_event.control, current_event.type),
-            std::tuple(EVENT_CONTROL, 5, 7));
-  const HWND hidden = as_hwnd(open_window(2, 0, 0, 50, 50, WINDOW_HIDDEN, "hidden", nullptr));
-  set_control_parent(hidden);
-  const HWND control = as_hwnd(create_edit_control(100, 0, 0, 20, 20, "", 0));
-  EXPECT_TRUE(run_on_another_thread([&] {
-    for (HWND destroyed : {control, hidden}) SendMessageA(destroyed, WM_NCDESTROY, 0, 0);
-  }));
-  EXPECT_EQ(std::tuple(window_handle(2), read_record(control_registry, 100).handle),
-            std::tuple(hidden, control));
+  for (const auto& [sent, receiver, message, lParam] : cases) {
+    if (sent) {
+      EXPECT_TRUE(run_on_another_thread([&] { SendMessageA(receiver, message, 0, lParam); }));
+    } else {
+      PostMessageA(receiver, message, 0, lParam);
+      pump_messages();
+    }
+    char title[8] = "";
+    GetWindowTextA(window, title, sizeof title);
+    EXPECT_EQ(std::tuple(window_handle(2), read_record(control_registry, 100).handle, std::string(title),
+                         std::string(get_control_text(100)), current_event.control),
+              std::tuple(window, edit, std::string("kept"), std::string("kept"), 0))
+        << message << (sent ? " sent from another thread" : " posted") << " to " << (receiver == edit);
+    scratch_release(string_scratch);
+  }
+  close_window(2);
+  EXPECT_EQ(std::tuple(IsWindow(window), IsWindow(edit), find_record(control_registry, 100)),
+            std::tuple(FALSE, FALSE, nullptr));
+}
+
+HWND refusing_focus;
+
+// Stands for whatever makes SetFocus fail: a thread hook that refuses one window the focus.
+LRESULT CALLBACK refuse_focus(int code, WPARAM wParam, LPARAM lParam) {
+  if (code == HCBT_SETFOCUS && reinterpret_cast<HWND>(wParam) == refusing_focus) return 1;
+  return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
 using Creator = INT_PTR (*)(ObjectNumber, int, int, int, int, const char*, DWORD);
@@ -201,33 +234,48 @@ TEST_F(ControlsTest, ControlsLiveUnderTheirNumbersWithTheirStylesAndTexts) {
   set_control_text(100, "0123456789abcdef");
   EXPECT_EQ(get_control_text(100) + std::string(area + SCRATCH_SIZE, 16), "012345678" + std::string(16, '#'));
   init_scratch();
-  DestroyWindow(read_record(control_registry, 100).handle);
+  free_control(100);
   EXPECT_EQ(std::tuple(find_record(control_registry, 100), std::string(get_control_text(100))),
             std::tuple(nullptr, std::string()));
-  // The Tab and Shift+Tab commands move round the controls that take the focus: never to a label, nor
-  // to a hidden or disabled tab stop.
-  const HWND first = as_hwnd(create_edit_control(101, 0, 0, 80, 20, "", 0));
+  // The Tab and Shift+Tab commands move round the controls that take the focus, from the window itself
+  // too: never to a label, a hidden or disabled tab stop, or one in a disabled window, and past one that
+  // refuses the focus. An edit box they reach has its whole text selected; a click leaves the caret.
+  const HWND parent = window_handle(1);
+  const HWND first = as_hwnd(create_edit_control(101, 0, 0, 80, 20, "1280", 0));
   create_text_control(102, 0, 0, 80, 20, "", 0);
-  const HWND middle = as_hwnd(create_edit_control(103, 0, 0, 80, 20, "", 0));
+  const HWND middle = as_hwnd(create_edit_control(103, 0, 0, 80, 20, "720", 0));
+  set_control_parent(as_hwnd(open_window(2, 0, 0, 80, 20, WS_CHILD, "", parent)));
+  EnableWindow(GetParent(as_hwnd(create_edit_control(107, 0, 0, 80, 20, "", 0))), FALSE);
+  set_control_parent(parent);
+  refusing_focus = as_hwnd(create_edit_control(108, 0, 0, 80, 20, "", 0));
   const HWND last = as_hwnd(create_button_control(104, 0, 0, 80, 20, "", 0));
   ShowWindow(as_hwnd(create_edit_control(105, 0, 0, 80, 20, "", 0)), SW_HIDE);
   EnableWindow(as_hwnd(create_button_control(106, 0, 0, 80, 20, "", 0)), FALSE);
-  SetActiveWindow(GetParent(last));
-  for (const auto& [command, from, to] : {std::tuple<WORD, HWND, HWND>{CMD_NEXT_CONTROL, last, first},
+  SetActiveWindow(parent);
+  const HHOOK refusal = SetWindowsHookExA(WH_CBT, refuse_focus, nullptr, GetCurrentThreadId());
+  for (const auto& [command, from, to] : {std::tuple<WORD, HWND, HWND>{CMD_NEXT_CONTROL, parent, first},
+                                          {CMD_NEXT_CONTROL, last, first},
                                           {CMD_PREVIOUS_CONTROL, first, last},
-                                          {CMD_NEXT_CONTROL, first, middle}}) {
+                                          {CMD_NEXT_CONTROL, first, middle},
+                                          {CMD_NEXT_CONTROL, middle, last},
+                                          {CMD_PREVIOUS_CONTROL, last, middle}}) {
     SetFocus(from);
-    SendMessageA(GetParent(last), WM_COMMAND, MAKEWPARAM(command, 1), 0);
-    EXPECT_EQ(GetFocus(), to) << command;
+    SendMessageA(to, EM_SETSEL, 0, 0);
+    SendMessageA(parent, WM_COMMAND, MAKEWPARAM(command, 1), 0);
+    const auto selection = static_cast<DWORD>(SendMessageA(to, EM_GETSEL, 0, 0));
+    EXPECT_EQ(std::tuple(GetFocus(), LOWORD(selection), HIWORD(selection)),
+              std::tuple(to, 0, GetWindowTextLengthA(to)))
+        << command << " from " << GetDlgCtrlID(from);
   }
+  UnhookWindowsHookEx(refusal);
+  for (const UINT mouse : {WM_LBUTTONDOWN, WM_LBUTTONUP}) SendMessageA(first, mouse, 0, MAKELPARAM(1, 5));
+  EXPECT_EQ(std::tuple(GetFocus(), SendMessageA(first, EM_GETSEL, 0, 0)), std::tuple(first, 0));
   close_window(1);
   EXPECT_EQ(create_edit_control(5, 0, 0, 80, 20, "", 0), 0) << "the parent is gone";
   EXPECT_EQ(create_button_control(ANY_NUMBER, 0, 0, 80, 20, "", 0), 0);
   EXPECT_EQ(std::tuple(find_record(control_registry, 5), control_registry.core.dynamic.head),
             std::tuple(nullptr, nullptr));
 }
-
-using Box = std::array<LONG, 4>;
 
 Box window_box(HWND window) {
   RECT r;
@@ -250,16 +298,23 @@ LRESULT CALLBACK test_subclass(HWND window, UINT message, WPARAM wParam, LPARAM 
 
 class Sizing : public GuiTest {
  protected:
+  // The setting is the user's, for the whole session: it is put back.
+  BOOL dragging_full_windows = FALSE;
   void SetUp() override {
     GuiTest::SetUp();
+    SystemParametersInfoA(SPI_GETDRAGFULLWINDOWS, 0, &dragging_full_windows, 0);
     SystemParametersInfoA(SPI_SETDRAGFULLWINDOWS, TRUE, nullptr, 0);
+  }
+  void TearDown() override {
+    SystemParametersInfoA(SPI_SETDRAGFULLWINDOWS, dragging_full_windows, nullptr, 0);
+    GuiTest::TearDown();
   }
   HWND open(ObjectNumber number, int x) {
     HWND window = as_hwnd(open_window(number, 0, 0, 100, 100, WS_CAPTION | WS_THICKFRAME, "sized", nullptr));
     library_procedure = reinterpret_cast<WNDPROC>(
         SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(test_subclass)));
     MoveWindow(window, x, 150, 320, 240, TRUE);
-    SetForegroundWindow(window);
+    bring_to_front(window);
     pump_messages();
     return window;
   }

@@ -146,6 +146,36 @@ TEST_F(Files, ClosedFilesAreNeitherCurrentNorReachable) {
   close_all_files();
 }
 
+// A number that cannot be had leaves the file system as it was, whatever the mode, and says why: a
+// number no table takes, or memory that ran out for the table or for a dynamic record.
+TEST_F(Files, ARefusedNumberCreatesAndEmptiesNothing) {
+  TempFolder folder;
+  const Bytes kept{1, 2, 3};
+  write_file_bytes("kept.bin", kept);
+  const HANDLE heaps[] = {main_heap, object_heap};
+  const std::tuple<ObjectNumber, HANDLE*, DWORD> cases[] = {
+      {TABLE_NUMBER_LIMIT, nullptr, ERROR_INVALID_PARAMETER},
+      {60000, &main_heap, ERROR_NOT_ENOUGH_MEMORY},
+      {ANY_NUMBER, &object_heap, ERROR_NOT_ENOUGH_MEMORY}};
+  for (const auto& [number, short_heap, error] : cases) {
+    if (short_heap) {
+      *short_heap = HeapCreate(0, 0, 65536);
+      init_files();
+      while (HeapAlloc(*short_heap, 0, 1)) continue;
+    }
+    EXPECT_EQ(open_file(number, "kept.bin", FILE_MODE_CREATE), 0) << number;
+    EXPECT_EQ(std::tuple(open_file(number, "new.bin", FILE_MODE_READ_WRITE), file_error),
+              std::tuple(0, error));
+    EXPECT_EQ(std::tuple(read_file_bytes("kept.bin"), GetFileAttributesA("new.bin")),
+              std::tuple(kept, INVALID_FILE_ATTRIBUTES))
+        << number;
+    if (short_heap) HeapDestroy(*short_heap);
+    main_heap = heaps[0];
+    object_heap = heaps[1];
+    init_files();
+  }
+}
+
 // What a second opener may do with a file while each mode holds it: read it, except in the
 // exclusive mode, and write it only while the file is open for reading alone, so that the changer
 // reads the game's file while the game has it open, and nothing else writes it while it saves.
@@ -183,22 +213,25 @@ TEST_F(Probe, FileSizeTellsFilesFoldersDrivesAndNothing) {
   for (const auto& [name, size] : cases) EXPECT_EQ(file_size(name.c_str()), size) << name.substr(0, 20);
 }
 
-// The stand-in game logs the folder it was started in; with RUN_WAIT the call returns once it
-// has ended. A file whose folder part is too long for the call starts nothing.
+// The stand-in game logs the folder it was started in and how it was asked to show itself; with
+// RUN_WAIT the call returns once it has ended. A file whose folder part is too long for the call
+// starts nothing.
 TEST_F(Launch, StartsInTheFilesFolderOrTheGivenOneAndWaitsWhenAsked) {
   TempFolder folder;
   CreateDirectoryA("Games", nullptr);
   CreateDirectoryA("Work", nullptr);
   ASSERT_TRUE(CopyFileA((test_program_folder() + "quar.exe").c_str(), "Games\\game.exe", FALSE));
   for (const std::string started_in : {"Games", "Work"}) {
-    const std::string given = started_in == "Work" ? folder.path + "Work" : "";
-    const auto process =
-        reinterpret_cast<HANDLE>(run_program("Games\\game.exe", "exit", given.c_str(), RUN_WAIT));
+    const bool hidden = started_in == "Work";
+    const std::string given = hidden ? folder.path + "Work" : "";
+    const auto process = reinterpret_cast<HANDLE>(
+        run_program("Games\\game.exe", "exit", given.c_str(), RUN_WAIT | (hidden ? RUN_HIDDEN : 0)));
     ASSERT_NE(process, nullptr);
     EXPECT_EQ(WaitForSingleObject(process, 0), WAIT_OBJECT_0) << "returned only after the program ended";
     CloseHandle(process);
     const Bytes log = read_file_bytes(started_in + "\\quar.log");
-    EXPECT_EQ(std::string(log.begin(), log.end()), "0x0 " + folder.path + started_in + "\r\n");
+    EXPECT_EQ(std::string(log.begin(), log.end()),
+              (hidden ? "0x0 0 " : "0x0 1 ") + folder.path + started_in + "\r\n");
   }
   EXPECT_EQ(run_program(nullptr), 0);
   for (const std::string& too_long :

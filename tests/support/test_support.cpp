@@ -76,6 +76,14 @@ bool wait_until(const std::function<bool()>& condition, DWORD milliseconds) {
   }
 }
 
+bool bring_to_front(HWND window) {
+  const DWORD front = GetWindowThreadProcessId(GetForegroundWindow(), nullptr);
+  const bool attached = front && AttachThreadInput(GetCurrentThreadId(), front, TRUE);
+  SetForegroundWindow(window);
+  if (attached) AttachThreadInput(GetCurrentThreadId(), front, FALSE);
+  return wait_until([&] { return GetForegroundWindow() == window; }, 5000);
+}
+
 void pump_messages(DWORD settle_milliseconds) {
   const DWORD until = GetTickCount() + settle_milliseconds;
   MSG message;

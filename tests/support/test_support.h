@@ -55,6 +55,11 @@ bool wait_until(const std::function<bool()>& condition, DWORD milliseconds = 100
 // ended in time.
 bool run_on_another_thread(const std::function<void()>& work);
 
+// Makes the window the foreground window, so that keys pressed go to it, and waits until it is.
+// Windows gives the foreground only to a program in its turn: one whose input is attached to the
+// foreground window's thread is.
+bool bring_to_front(HWND window);
+
 // Dispatches every message already queued for the thread; under Wine, X11 delivery is
 // asynchronous, so a short settle time lets late messages arrive too.
 void pump_messages(DWORD settle_milliseconds = 20);
