@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Builds the release of the current commit twice, from two copies of its files in two different
-# folders (the second in another time zone and umask), and compares the two programs and the zip.
+# Builds the release and the check kit of the current commit twice, from two copies of its files in two
+# different folders (the second in another time zone and umask), and compares the two programs and the zips.
 # Prints their hashes; exits non-zero when any of them differs.
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
@@ -18,12 +18,13 @@ for i in 0 1; do
   git -C "$ROOT" archive "$commit" | tar -x -C "${copies[$i]}"
   echo "Building $commit in ${copies[$i]} ..."
   (umask "${masks[$i]}" && env -u QRC_BUILD_DIR -u QRC_DIST_DIR TZ="${zones[$i]}" SOURCE_DATE_EPOCH="$epoch" \
-    QRC_BUILD_TESTS=OFF "${copies[$i]}/scripts/package.sh" >/dev/null)
+    "${copies[$i]}/scripts/package.sh" >/dev/null)
 done
 
 version=$(sed -n 's/^project([^)]*VERSION \([0-9.]*\).*/\1/p' "$ROOT/CMakeLists.txt")
 status=0
-for file in win32/ResolutionChanger.exe win64/ResolutionChanger.exe "ResolutionChanger-$version-win32.zip" SHA256SUMS; do
+for file in win32/ResolutionChanger.exe win64/ResolutionChanger.exe "ResolutionChanger-$version-win32.zip" \
+  "ResolutionChanger-$version-checks-win32.zip" SHA256SUMS; do
   first=$(sha256sum <"${copies[0]}/dist/$file" | cut -d' ' -f1)
   second=$(sha256sum <"${copies[1]}/dist/$file" | cut -d' ' -f1)
   if [ "$first" = "$second" ]; then

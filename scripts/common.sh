@@ -141,5 +141,27 @@ stop_wine_session() {
   fi
 }
 
+# Unpacks the check kit into an empty folder outside the build and the clone, runs run-checks.cmd
+# there under the 32-bit Wine, as a Windows user would, and checks its report: every test the build's
+# ctest lists (build folder given) is there, and none failed. The folder goes at the end.
+run_check_kit() {
+  local build=$1 version folder report names name missing=0 started=$SECONDS
+  version=$(sed -n 's/^project([^)]*VERSION \([0-9.]*\).*/\1/p' "$ROOT/CMakeLists.txt")
+  folder=$(mktemp -d "$WINE_ROOT/tmp/qrc-checks.XXXXXX")
+  unzip -q "$DIST/ResolutionChanger-$version-checks-win32.zip" -d "$folder"
+  WINEPREFIX="$WINE_PREFIXES/win32" chroot "$WINE_ROOT" /usr/bin/env -C "${folder#"$WINE_ROOT"}" \
+    "$(wine_loader win32)" cmd /c run-checks.cmd </dev/null || true
+  report=$(tr -d '\r' <"$folder/checks-report.txt" 2>/dev/null || true)
+  rm -rf --one-file-system "$folder"
+  names=$(ctest --test-dir "$build" -N | sed -n 's/^ *Test *#[0-9]*: //p')
+  for name in $names; do
+    grep -qE "^(passed|skipped)  $name\$" <<<"$report" && continue
+    echo "Not passed in the kit's report: $name"
+    missing=1
+  done
+  echo "The check kit took $((SECONDS - started)) s; its report ends: $(tail -n 1 <<<"$report")"
+  [ "$missing" -eq 0 ] && grep -qE '^[0-9]+ passed, 0 failed' <<<"$(tail -n 1 <<<"$report")"
+}
+
 # Whether a process this shell started in the background is still running.
 job_running() { [[ " $(jobs -pr | tr '\n' ' ') " == *" $1 "* ]]; }

@@ -1,29 +1,55 @@
 #!/usr/bin/env bash
-# Builds the release and packs dist/ResolutionChanger-<version>-win32.zip (the 32-bit program
-# and a short plain-text readme for players) and dist/SHA256SUMS (the zip and the program in it).
+# Builds the release and packs, in dist/:
+#   ResolutionChanger-<version>-win32.zip         the 32-bit program and a short plain-text readme for players;
+#   ResolutionChanger-<version>-checks-win32.zip  the check kit: the same program, the 32-bit test programs,
+#                                                 the stand-in game, the runner, run-checks.cmd and a readme;
+#   SHA256SUMS                                    both zips and the program.
 # The same commit gives the same bytes: the files carry the commit's date (or SOURCE_DATE_EPOCH).
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
 
 ensure_packages "${TOOLCHAIN_PACKAGES[@]}" zip
-"$ROOT/scripts/build.sh" >/dev/null
+QRC_BUILD_TESTS=ON "$ROOT/scripts/build.sh" >/dev/null
 
 version=$(sed -n 's/^project([^)]*VERSION \([0-9.]*\).*/\1/p' "$ROOT/CMakeLists.txt")
 epoch="${SOURCE_DATE_EPOCH:-$(git -C "$ROOT" log -1 --format=%ct)}"
-staging="$BUILD/package/ResolutionChanger-$version"
 rm -rf "$BUILD/package"
-mkdir -p "$staging"
-cp "$DIST/win32/ResolutionChanger.exe" "$staging/"
-# Windows line ends, so that Notepad shows the lines.
-sed "s/@VERSION@/$version/; s/\$/\r/" "$ROOT/resources/players-readme.txt" >"$staging/README.txt"
-files=(ResolutionChanger.exe README.txt)
-(cd "$staging" && chmod 644 "${files[@]}" && touch -d "@$epoch" "${files[@]}")
-zip_name="ResolutionChanger-$version-win32.zip"
-rm -f "$DIST/$zip_name" "$DIST/SHA256SUMS"
-# zip stores local time: UTC, so that the time zone of the build does not show in the zip.
-(cd "$staging" && TZ=UTC zip -q -X -D "$DIST/$zip_name" "${files[@]}")
+
+# Windows line ends, so that Notepad shows the lines and cmd reads the script.
+windows_text() { sed "s/@VERSION@/$version/; s/\$/\r/" "$1" >"$2"; }
+
+# pack <zip name> <staging folder> <files...>: in this order, dated with the commit, readable by all.
+pack() {
+  local zip_name=$1 staging=$2
+  shift 2
+  (cd "$staging" && chmod 644 "$@" && touch -d "@$epoch" "$@")
+  rm -f "$DIST/$zip_name"
+  # zip stores local time: UTC, so that the time zone of the build does not show in the zip.
+  (cd "$staging" && TZ=UTC zip -q -X -D "$DIST/$zip_name" "$@")
+}
+
+player="$BUILD/package/player"
+mkdir -p "$player"
+cp "$DIST/win32/ResolutionChanger.exe" "$player/"
+windows_text "$ROOT/resources/players-readme.txt" "$player/README.txt"
+pack "ResolutionChanger-$version-win32.zip" "$player" ResolutionChanger.exe README.txt
+
+checks="$BUILD/package/checks"
+mkdir -p "$checks"
+programs="$BUILD/win32/tests/bin"
+cp "$DIST/win32/ResolutionChanger.exe" "$programs/quar.exe" "$programs/check_runner.exe" "$checks/"
+# In the same order wherever it is built.
+mapfile -t tests < <(cd "$programs" && LC_ALL=C ls -- *_tests.exe)
+(cd "$programs" && cp "${tests[@]}" "$checks/")
+windows_text "$ROOT/kit/run-checks.cmd" "$checks/run-checks.cmd"
+windows_text "$ROOT/kit/README.txt" "$checks/README.txt"
+pack "ResolutionChanger-$version-checks-win32.zip" "$checks" run-checks.cmd README.txt ResolutionChanger.exe \
+  check_runner.exe quar.exe "${tests[@]}"
+
 {
-  (cd "$DIST" && sha256sum "$zip_name")
-  (cd "$staging" && sha256sum ResolutionChanger.exe)
+  (cd "$DIST" && sha256sum "ResolutionChanger-$version-win32.zip")
+  (cd "$player" && sha256sum ResolutionChanger.exe)
+  (cd "$DIST" && sha256sum "ResolutionChanger-$version-checks-win32.zip")
 } >"$DIST/SHA256SUMS"
-echo "$DIST/$zip_name"
+echo "$DIST/ResolutionChanger-$version-win32.zip"
+echo "$DIST/ResolutionChanger-$version-checks-win32.zip"
