@@ -225,6 +225,11 @@ TEST_F(Hook, EachMessageReachesItsHandlerCallbackAndWindowInOrder) {
   current_event.control = 0;
   send_as(WHILE_ANSWERING_ANOTHER_THREAD, library, WM_NOTIFY, 5, as_lparam(&change), relay_window, plain);
   EXPECT_EQ(std::tuple(current_event.control, current_event.type), std::tuple(5, 7));
+  // Once: the same notification posted afterwards is not the thread's own send.
+  current_event.control = 0;
+  PostMessageA(library, WM_NOTIFY, 5, as_lparam(&change));
+  pump_messages();
+  EXPECT_EQ(current_event.control, 0);
 }
 
 // A message sent from another thread reaches no handler: none read from that thread's window in a

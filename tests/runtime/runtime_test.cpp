@@ -147,13 +147,14 @@ TEST_F(Files, ClosedFilesAreNeitherCurrentNorReachable) {
 }
 
 // A number that cannot be had leaves the file system as it was, whatever the mode, and says why: a
-// number no table takes, or memory that ran out for the table or for a dynamic record.
+// negative number or one no table takes, or memory that ran out for the table or for a dynamic record.
 TEST_F(Files, ARefusedNumberCreatesAndEmptiesNothing) {
   TempFolder folder;
   const Bytes kept{1, 2, 3};
   write_file_bytes("kept.bin", kept);
   const HANDLE heaps[] = {main_heap, object_heap};
   const std::tuple<ObjectNumber, HANDLE*, DWORD> cases[] = {
+      {-2, nullptr, ERROR_INVALID_PARAMETER},
       {TABLE_NUMBER_LIMIT, nullptr, ERROR_INVALID_PARAMETER},
       {60000, &main_heap, ERROR_NOT_ENOUGH_MEMORY},
       {ANY_NUMBER, &object_heap, ERROR_NOT_ENOUGH_MEMORY}};
