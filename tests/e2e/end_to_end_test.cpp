@@ -343,53 +343,43 @@ TEST(EndToEnd, MessagesFromAnotherProcessChangeNothing) {
   const FARPROC exit_process = GetProcAddress(GetModuleHandleA("kernel32.dll"), "ExitProcess");
   SetPropA(own, "KVQ_EVT_273_0", reinterpret_cast<HANDLE>(exit_process));
   enum Arrival { SENT, POSTED, SENT_WHILE_THE_BOX_IS_OPEN };
-  struct Case {
-    UINT message;
-    Arrival arrival;
-    int id;       // the control that receives it; 0: the form
-    bool hidden;  // the other process hides the form first and shows it again after
-  };
-  const Case cases[] = {{WM_COMMAND, SENT, 0, false},
-                        {WM_NOTIFY, SENT, 0, false},
-                        {WM_NOTIFY, POSTED, 0, false},
-                        {WM_NOTIFY, POSTED, 0, true},
-                        {WM_DESTROY, SENT, ID_SAVE_BUTTON, false},
-                        {WM_DESTROY, POSTED, ID_WIDTH_BOX, true},
-                        {WM_NCDESTROY, SENT, 0, false},
-                        {WM_NCDESTROY, SENT, ID_WIDTH_BOX, false},
-                        {WM_NCDESTROY, SENT, 0, true},
-                        {WM_NCDESTROY, SENT, ID_WIDTH_BOX, true},
-                        {WM_NCDESTROY, POSTED, 0, true},
-                        {WM_NCDESTROY, POSTED, ID_HEIGHT_BOX, true},
-                        {WM_NCDESTROY, POSTED, ID_SAVE_BUTTON, true},
-                        {WM_NCDESTROY, SENT_WHILE_THE_BOX_IS_OPEN, ID_WIDTH_BOX, false}};
-  for (const Case& c : cases) {
-    SCOPED_TRACE(testing::Message() << c.message << " to " << c.id << ", arrival " << c.arrival
-                                    << (c.hidden ? ", hidden" : ""));
+  // The message, how it comes, the control that receives it (0: the form), whether the other process
+  // hides the form first and shows it again after.
+  // clang-format off
+  const std::tuple<UINT, Arrival, int, bool> cases[] = {
+      {WM_COMMAND, SENT, 0, false}, {WM_NOTIFY, SENT, 0, false}, {WM_NOTIFY, POSTED, 0, false},
+      {WM_NOTIFY, POSTED, 0, true}, {WM_DESTROY, SENT, ID_SAVE_BUTTON, false}, {WM_DESTROY, POSTED, ID_WIDTH_BOX, true},
+      {WM_NCDESTROY, SENT, 0, false}, {WM_NCDESTROY, SENT, ID_WIDTH_BOX, false}, {WM_NCDESTROY, SENT, 0, true},
+      {WM_NCDESTROY, SENT, ID_WIDTH_BOX, true}, {WM_NCDESTROY, POSTED, 0, true}, {WM_NCDESTROY, POSTED, ID_HEIGHT_BOX, true},
+      {WM_NCDESTROY, POSTED, ID_SAVE_BUTTON, true}, {WM_NCDESTROY, SENT_WHILE_THE_BOX_IS_OPEN, ID_WIDTH_BOX, false}};
+  // clang-format on
+  for (const auto& [message, arrival, id, hidden] : cases) {
+    SCOPED_TRACE(testing::Message() << message << " to " << id << ", arrival " << arrival
+                                    << (hidden ? ", hidden" : ""));
     TempFolder game;
     Changer changer;
     ASSERT_TRUE(start_in_sample_game(changer, game));
-    const HWND receiver = c.id ? changer.control(c.id) : changer.form;
-    const LPARAM lParam = c.message == WM_COMMAND  ? reinterpret_cast<LPARAM>(own)
-                          : c.message == WM_NOTIFY ? 0x10
-                                                   : 0;
-    if (c.hidden) ShowWindow(changer.form, SW_HIDE);
-    if (c.arrival == SENT_WHILE_THE_BOX_IS_OPEN) {
+    const HWND receiver = id ? changer.control(id) : changer.form;
+    const LPARAM lParam = message == WM_COMMAND  ? reinterpret_cast<LPARAM>(own)
+                          : message == WM_NOTIFY ? 0x10
+                                                 : 0;
+    if (hidden) ShowWindow(changer.form, SW_HIDE);
+    if (arrival == SENT_WHILE_THE_BOX_IS_OPEN) {
       changer.set_text(ID_HEIGHT_BOX, "");
       changer.click(ID_SAVE_BUTTON);
       EXPECT_TRUE(wait_until([&] { return !IsWindowEnabled(changer.form); })) << "the box is open";
     }
-    if (c.arrival == POSTED) {
-      PostMessageA(receiver, c.message, 0, lParam);
+    if (arrival == POSTED) {
+      PostMessageA(receiver, message, 0, lParam);
     } else {
-      send(receiver, c.message, 0, lParam);
+      send(receiver, message, 0, lParam);
     }
     ASSERT_TRUE(changer.answers()) << "the changer stopped answering";
-    if (c.arrival == SENT_WHILE_THE_BOX_IS_OPEN) {
+    if (arrival == SENT_WHILE_THE_BOX_IS_OPEN) {
       EXPECT_EQ(changer.answer_message_box(), std::string("Error: ") + RANGE_ERROR);
       changer.set_text(ID_HEIGHT_BOX, "720");
     }
-    if (c.hidden) ShowWindow(changer.form, SW_SHOW);
+    if (hidden) ShowWindow(changer.form, SW_SHOW);
     EXPECT_EQ(
         std::tuple(window_text(changer.form), changer.text(ID_SAVE_BUTTON), changer.text(ID_WIDTH_BOX),
                    changer.text(ID_HEIGHT_BOX)),
