@@ -166,7 +166,8 @@ void release_destroyed_window(HWND handle) {
   release_window(number);
 }
 
-// A message another thread sends while the library destroys a window is still another's.
+// A hook tells the thread's own sends; without one, the library knows its own destructions, during
+// which a message another thread sends is still another's.
 bool is_own_destruction(HWND handle, UINT message, WPARAM wParam, LPARAM lParam) {
   if (take_own_send(handle, message, wParam, lParam)) return true;
   return window_being_destroyed && InSendMessageEx(nullptr) == ISMEX_NOSEND;
