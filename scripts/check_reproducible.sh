@@ -21,7 +21,7 @@ for i in 0 1; do
     "${copies[$i]}/scripts/package.sh" >/dev/null)
 done
 
-version=$(sed -n 's/^project([^)]*VERSION \([0-9.]*\).*/\1/p' "$ROOT/CMakeLists.txt")
+version=$(project_version)
 status=0
 for file in win32/ResolutionChanger.exe win64/ResolutionChanger.exe "ResolutionChanger-$version-win32.zip" \
   "ResolutionChanger-$version-checks-win32.zip" SHA256SUMS; do

@@ -141,12 +141,15 @@ stop_wine_session() {
   fi
 }
 
+# The version the root CMakeLists.txt gives the project.
+project_version() { sed -n 's/^project([^)]*VERSION \([0-9.]*\).*/\1/p' "$ROOT/CMakeLists.txt"; }
+
 # Unpacks the check kit into an empty folder outside the build and the clone, runs run-checks.cmd
 # there under the 32-bit Wine, as a Windows user would, and checks its report: every test the build's
 # ctest lists (build folder given) is there, and none failed. The folder goes at the end.
 run_check_kit() {
   local build=$1 version folder report names name missing=0 started=$SECONDS
-  version=$(sed -n 's/^project([^)]*VERSION \([0-9.]*\).*/\1/p' "$ROOT/CMakeLists.txt")
+  version=$(project_version)
   folder=$(mktemp -d "$WINE_ROOT/tmp/qrc-checks.XXXXXX")
   unzip -q "$DIST/ResolutionChanger-$version-checks-win32.zip" -d "$folder"
   WINEPREFIX="$WINE_PREFIXES/win32" chroot "$WINE_ROOT" /usr/bin/env -C "${folder#"$WINE_ROOT"}" \

@@ -11,7 +11,7 @@ source "$(dirname "$0")/common.sh"
 ensure_packages "${TOOLCHAIN_PACKAGES[@]}" zip
 QRC_BUILD_TESTS=ON "$ROOT/scripts/build.sh" >/dev/null
 
-version=$(sed -n 's/^project([^)]*VERSION \([0-9.]*\).*/\1/p' "$ROOT/CMakeLists.txt")
+version=$(project_version)
 epoch="${SOURCE_DATE_EPOCH:-$(git -C "$ROOT" log -1 --format=%ct)}"
 rm -rf "$BUILD/package"
 
