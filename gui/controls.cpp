@@ -93,11 +93,9 @@ LRESULT CALLBACK control_subclass_proc(HWND handle, UINT message, WPARAM wParam,
   if (!record || record->handle != handle || !record->previous_procedure)
     return DefWindowProcA(handle, message, wParam, lParam);
   const WNDPROC previous = record->previous_procedure;
-  if (message == WM_DESTROY || message == WM_NCDESTROY) {
-    // Passed on, another's would make an edit box free its text and take no more.
-    if (!is_own_destruction(handle, message, wParam, lParam)) return 0;
-    if (message == WM_NCDESTROY) release_record(control_registry, number);
-  }
+  // Passed on, another's would make an edit box free its text and take no more.
+  if (is_foreign_destruction(handle, message, wParam, lParam)) return 0;
+  if (message == WM_NCDESTROY) release_record(control_registry, number);
   return CallWindowProcA(previous, handle, message, wParam, lParam);
 }
 

@@ -40,11 +40,9 @@ HWND root_window(HWND handle) {
 }
 
 LRESULT CALLBACK window_procedure(HWND handle, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_DESTROY || message == WM_NCDESTROY) {
-    // Passed on, another's would free the window's title as the real one does.
-    if (!is_own_destruction(handle, message, wParam, lParam)) return 0;
-    if (message == WM_NCDESTROY) release_destroyed_window(handle);
-  }
+  // Passed on, another's would free the window's title as the real one does.
+  if (is_foreign_destruction(handle, message, wParam, lParam)) return 0;
+  if (message == WM_NCDESTROY) release_destroyed_window(handle);
   const LRESULT result = translate_event(handle, message, wParam, lParam);
   return result == UNHANDLED_RESULT ? DefWindowProcA(handle, message, wParam, lParam) : result;
 }

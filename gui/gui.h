@@ -42,9 +42,9 @@ void close_window(ObjectNumber number);
 // goes at the next open or close, once the window is gone.
 void release_destroyed_window(HWND handle);
 // Any program can send or post WM_DESTROY and WM_NCDESTROY. Only those of a destruction the thread
-// carries out go on to the window's class and release what the library holds; every other is
-// answered with 0. Each arrival is asked about once.
-bool is_own_destruction(HWND handle, UINT message, WPARAM wParam, LPARAM lParam);
+// carries out may go on to the window's class and release what the library holds; every other one is
+// foreign, and is answered with 0. Each arrival is asked about once.
+bool is_foreign_destruction(HWND handle, UINT message, WPARAM wParam, LPARAM lParam);
 // Destroys a library window or control with free (null: DestroyWindow). Its destruction, and that of
 // every window that goes with it, is the thread's own even when no hook announces the sends.
 void destroy_library_window(HWND handle, void (*free)(HWND handle));

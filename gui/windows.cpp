@@ -168,9 +168,14 @@ void release_destroyed_window(HWND handle) {
 
 // A hook tells the thread's own sends; without one, the library knows its own destructions, during
 // which a message another thread sends is still another's.
-bool is_own_destruction(HWND handle, UINT message, WPARAM wParam, LPARAM lParam) {
+static bool is_own_destruction(HWND handle, UINT message, WPARAM wParam, LPARAM lParam) {
   if (take_own_send(handle, message, wParam, lParam)) return true;
   return window_being_destroyed && InSendMessageEx(nullptr) == ISMEX_NOSEND;
+}
+
+bool is_foreign_destruction(HWND handle, UINT message, WPARAM wParam, LPARAM lParam) {
+  return (message == WM_DESTROY || message == WM_NCDESTROY) &&
+         !is_own_destruction(handle, message, wParam, lParam);
 }
 
 void destroy_library_window(HWND handle, void (*free)(HWND handle)) {

@@ -47,6 +47,7 @@ INT_PTR open_file(ObjectNumber number, const char* name, int mode) {
     if (dynamic) release_record(file_registry, number);
     return 0;
   }
+  // The record claimed above, found again; the file the number held is closed.
   claim_for_open(file_registry, number, close_file)->handle = handle;
   current_file = handle;
   file_error = NO_ERROR;
