@@ -3,8 +3,6 @@
 // the machine, then each test's result with the failure text of each that fails, then the counts.
 #include <windows.h>
 
-#include <shellapi.h>
-
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
@@ -84,16 +82,25 @@ DWORD run(const std::string& command_line, std::string& output, DWORD& process_i
   return code;
 }
 
+// The text's lines, without the carriage returns of Windows' line ends.
+std::vector<std::string> lines_of(const std::string& text) {
+  std::vector<std::string> lines;
+  std::istringstream stream(text);
+  for (std::string line; std::getline(stream, line);) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    lines.push_back(line);
+  }
+  return lines;
+}
+
 // The test names a program lists: "Suite." lines, each followed by its tests, indented.
 std::vector<std::string> list_tests(const fs::path& program) {
   std::string listing;
   DWORD process_id = 0;
   run("\"" + program.string() + "\" --gtest_list_tests", listing, process_id, 60000);
   std::vector<std::string> names;
-  std::istringstream lines(listing);
-  std::string suite, line;
-  while (std::getline(lines, line)) {
-    if (!line.empty() && line.back() == '\r') line.pop_back();
+  std::string suite;
+  for (const std::string& line : lines_of(listing)) {
     const std::string name = line.substr(0, line.find("  #"));
     if (name.empty() || name.starts_with("Running main()")) continue;
     if (name[0] != ' ') {
@@ -218,11 +225,7 @@ int main() {
   for (const Result& result : results) {
     if (result.output.empty()) continue;
     report << "\n---- " << result.outcome << ": " << result.name << "\n";
-    std::istringstream lines(result.output);
-    for (std::string line; std::getline(lines, line);) {
-      if (!line.empty() && line.back() == '\r') line.pop_back();
-      report << line << "\n";
-    }
+    for (const std::string& line : lines_of(result.output)) report << line << "\n";
   }
   report << "\n" << passed << " passed, " << failed << " failed";
   if (skipped) report << ", " << skipped << " skipped";
