@@ -6,10 +6,40 @@ EventState current_event;
 
 static MSG waiting_message;
 static char class_name[50];
+// GetMessageA answers the messages other threads send while it waits, and goes on waiting after them: an
+// event one of them makes ends the wait at once, and the message the wait then retrieves is held for the
+// next.
+static bool waiting;
+static bool event_while_waiting;
+static bool message_held;
+
+static void wake_waiting_thread() {
+  if (!waiting || event_while_waiting) return;
+  event_while_waiting = true;
+  PostThreadMessageA(GetCurrentThreadId(), WM_NULL, 0, 0);
+}
+
+static bool is_wake_up(const MSG& message) { return !message.hwnd && message.message == WM_NULL; }
+
+static INT_PTR take_event() {
+  const INT_PTR code = current_event.code;
+  current_event.code = EVENT_NONE;
+  return code;
+}
 
 INT_PTR wait_window_event() {
   current_event.type = EVENT_TYPE_NONE;
-  GetMessageA(&waiting_message, nullptr, 0, 0);
+  if (!message_held) {
+    waiting = true;
+    GetMessageA(&waiting_message, nullptr, 0, 0);
+    waiting = false;
+    if (event_while_waiting) {
+      event_while_waiting = false;
+      message_held = !is_wake_up(waiting_message);
+      return take_event();
+    }
+  }
+  message_held = false;
   // Keys go to the window being sized, as in the platform's own sizing loop, not to the
   // control that has the focus.
   if (sizing_state.active && waiting_message.message >= WM_KEYFIRST && waiting_message.message <= WM_KEYLAST)
@@ -20,14 +50,10 @@ INT_PTR wait_window_event() {
     TranslateMessage(&waiting_message);
     DispatchMessageA(&waiting_message);
   }
-  INT_PTR result = current_event.code;
-  if (result == EVENT_NONE) {
-    result = waiting_message.message;
-    current_event.wParam = waiting_message.wParam;
-    current_event.lParam = waiting_message.lParam;
-  }
-  current_event.code = EVENT_NONE;
-  return result;
+  if (current_event.code != EVENT_NONE) return take_event();
+  current_event.wParam = waiting_message.wParam;
+  current_event.lParam = waiting_message.lParam;
+  return waiting_message.message;
 }
 
 ObjectNumber event_window() { return find_window_number(current_event.window); }
@@ -44,6 +70,7 @@ LRESULT CALLBACK window_procedure(HWND handle, UINT message, WPARAM wParam, LPAR
   if (is_foreign_destruction(handle, message, wParam, lParam)) return 0;
   if (message == WM_NCDESTROY) release_destroyed_window(handle);
   const LRESULT result = translate_event(handle, message, wParam, lParam);
+  if (current_event.code != EVENT_NONE) wake_waiting_thread();
   return result == UNHANDLED_RESULT ? DefWindowProcA(handle, message, wParam, lParam) : result;
 }
 
@@ -159,6 +186,16 @@ static void translate_notify(HWND window, WPARAM wParam, LPARAM lParam) {
   if (notification_is_event(lParam)) control_event(window, static_cast<INT_PTR>(header->idFrom));
 }
 
+// The system would give the window itself the focus.
+static LRESULT translate_activation(HWND window, WPARAM state) {
+  if (LOWORD(state) == WA_INACTIVE) {
+    remember_focus(window);
+  } else if (!HIWORD(state) && restore_focus(window)) {
+    return 0;
+  }
+  return UNHANDLED_RESULT;
+}
+
 static void translate_mouse_notify(WPARAM control, LPARAM mouse_message) {
   current_event.code = EVENT_NONE;
   current_event.control = static_cast<INT_PTR>(control);
@@ -218,6 +255,8 @@ LRESULT translate_event(HWND handle, UINT message, WPARAM wParam, LPARAM lParam)
     case WM_CLOSE:
       current_event.code = EVENT_CLOSE_WINDOW;
       return 0;
+    case WM_ACTIVATE:
+      return translate_activation(handle, wParam);
     default:
       return UNHANDLED_RESULT;
   }

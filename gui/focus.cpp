@@ -13,11 +13,15 @@ struct FocusWalk {
 };
 
 // SetFocus refuses a window with a disabled ancestor, so the whole chain up to the active window counts.
-static bool eligible(HWND active, HWND window) {
-  if (!(GetWindowLongPtrA(window, GWL_STYLE) & WS_TABSTOP) || !IsWindowVisible(window)) return false;
+static bool takes_focus(HWND active, HWND window) {
+  if (!IsWindowVisible(window)) return false;
   for (HWND link = window; link && link != active; link = GetParent(link))
     if (!IsWindowEnabled(link)) return false;
   return true;
+}
+
+static bool eligible(HWND active, HWND window) {
+  return (GetWindowLongPtrA(window, GWL_STYLE) & WS_TABSTOP) && takes_focus(active, window);
 }
 
 static BOOL CALLBACK walk_step(HWND window, LPARAM data) {
@@ -79,3 +83,27 @@ static void move_focus(HWND (*neighbour)(HWND active, HWND from)) {
 void focus_next_control() { move_focus(control_after); }
 
 void focus_previous_control() { move_focus(control_before); }
+
+static WindowRecord* library_window_record(HWND window) {
+  const ObjectNumber number = find_window_number(window);
+  return number == -1 ? nullptr : find_record(window_registry, number);
+}
+
+void remember_focus(HWND window) {
+  WindowRecord* record = library_window_record(window);
+  const HWND focus = GetFocus();
+  if (record) record->focus = IsChild(window, focus) ? focus : nullptr;
+}
+
+// Nothing remembered (the window had the focus itself, or was never deactivated) is left to the system, which
+// gives the window the focus.
+bool restore_focus(HWND window) {
+  const WindowRecord* record = library_window_record(window);
+  if (!record || !record->focus) return false;
+  HWND control = record->focus;
+  if (!IsChild(window, control) || !takes_focus(window, control))
+    control = walk_around(window, nullptr).first;
+  if (!control) return false;
+  SetFocus(control);
+  return GetFocus() == control;
+}

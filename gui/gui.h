@@ -13,6 +13,7 @@ struct WindowRecord {
   INT_PTR accelerator_count;
   ACCEL* accelerator_entries;  // from main_heap
   HACCEL accelerator_table;
+  HWND focus;  // the control that had the focus when the window was last deactivated
 };
 
 enum WindowFlags : DWORD {
@@ -146,6 +147,11 @@ LRESULT translate_event(HWND handle, UINT message, WPARAM wParam, LPARAM lParam)
 HWND root_window(HWND handle);
 void focus_next_control();
 void focus_previous_control();
+// As the dialog manager does: a library window that loses activation remembers which of its controls had
+// the focus, and gives it back when it is activated again, or to its first control that takes the focus when
+// that one is gone or cannot take it. Restoring says whether a control of the window has the focus now.
+void remember_focus(HWND window);
+bool restore_focus(HWND window);
 
 // ---- Where a message came from ------------------------------------------------------
 

@@ -44,6 +44,10 @@ int show_message_box(const char* caption, const char* text, UINT type) {
   HWND owner = message_box_owner();
   const int result = MessageBoxA(owner, text, caption, type);
   enable_thread_windows();
+  // The box gives the activation back to its owner while the owner is still disabled, which no control can
+  // take the focus in: it is given back now.
+  if (owner && GetActiveWindow() == owner && !IsChild(owner, GetFocus()) && !restore_focus(owner))
+    SetFocus(owner);
   return result;
 }
 

@@ -37,6 +37,10 @@ bool is_asked_about(UINT message) {
 
 void announce_own_send(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (!is_asked_about(message)) return;
+  // A window is destroyed once: a second hook's announcement of the same destruction adds nothing.
+  if (message != WM_NOTIFY &&
+      is_pending_message(newest_pending(own_sends, window), window, message, wParam, lParam))
+    return;
   // Sends to windows that are gone, which no procedure of the library took, make room first.
   for (std::size_t i = own_sends.count; i-- > 0;)
     if (!IsWindow(own_sends.entries[i].window)) forget_pending(own_sends, &own_sends.entries[i]);

@@ -194,12 +194,19 @@ static LRESULT start_sizing(HWND window, WPARAM command) {
   return 0;
 }
 
-// Another window took the mouse, or the window is going away (Wine sends no
-// WM_CAPTURECHANGED then): without the capture the mode would never see the button go up
-// and would stay on for good.
-static LRESULT lose_capture(HWND window, LPARAM new_owner) {
-  if (reinterpret_cast<HWND>(new_owner) == window) return UNHANDLED_RESULT;
+// Another window took the mouse: without the capture the mode would never see the button go up and would
+// stay on for good. Any program can send or post WM_CAPTURECHANGED, so the capture itself is asked.
+static LRESULT lose_capture(HWND window) {
+  if (GetCapture() == window) return UNHANDLED_RESULT;
   sizing_state.active = 0;
+  announce_end(window);
+  return UNHANDLED_RESULT;
+}
+
+// Wine sends no WM_CAPTURECHANGED while a window goes away.
+static LRESULT lose_window(HWND window) {
+  sizing_state.active = 0;
+  if (GetCapture() == window) ReleaseCapture();
   announce_end(window);
   return UNHANDLED_RESULT;
 }
@@ -279,9 +286,9 @@ LRESULT sizing_handler(HWND window, UINT message, WPARAM wParam, LPARAM lParam) 
     case WM_NCLBUTTONUP:
       return end_sizing(window);
     case WM_CAPTURECHANGED:
-      return lose_capture(window, lParam);
+      return lose_capture(window);
     case WM_DESTROY:
-      return lose_capture(window, 0);
+      return lose_window(window);
   }
   return UNHANDLED_RESULT;
 }

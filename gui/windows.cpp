@@ -166,26 +166,31 @@ void release_destroyed_window(HWND handle) {
   release_window(number);
 }
 
-// A hook tells the thread's own sends; without one, the library knows its own destructions, during
-// which a message another thread sends is still another's.
-static bool is_own_destruction(HWND handle, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (take_own_send(handle, message, wParam, lParam)) return true;
-  return window_being_destroyed && InSendMessageEx(nullptr) == ISMEX_NOSEND;
-}
-
 bool is_foreign_destruction(HWND handle, UINT message, WPARAM wParam, LPARAM lParam) {
   return (message == WM_DESTROY || message == WM_NCDESTROY) &&
-         !is_own_destruction(handle, message, wParam, lParam);
+         !take_own_send(handle, message, wParam, lParam);
+}
+
+// While the library destroys a window, it announces the thread's own destruction messages itself, for a
+// caller without a hook that does; a message another thread sends meanwhile is still another's.
+static LRESULT CALLBACK destruction_hook(int code, WPARAM wParam, LPARAM lParam) {
+  const LRESULT result = CallNextHookEx(nullptr, code, wParam, lParam);
+  const auto* sent = reinterpret_cast<const CWPSTRUCT*>(lParam);
+  if (code >= 0 && wParam && sent && (sent->message == WM_DESTROY || sent->message == WM_NCDESTROY))
+    announce_own_send(sent->hwnd, sent->message, sent->wParam, sent->lParam);
+  return result;
 }
 
 void destroy_library_window(HWND handle, void (*free)(HWND handle)) {
   const HWND outer = window_being_destroyed;
   window_being_destroyed = handle;
+  const HHOOK hook = SetWindowsHookExA(WH_CALLWNDPROC, destruction_hook, nullptr, GetCurrentThreadId());
   if (free) {
     free(handle);
   } else {
     DestroyWindow(handle);
   }
+  if (hook) UnhookWindowsHookEx(hook);
   window_being_destroyed = outer;
 }
 

@@ -108,9 +108,9 @@ struct Changer {
   }
   // Posted, as a mouse click is queued: a handler that shows a box does not block the driver.
   void click(int id) const { PostMessageA(control(id), BM_CLICK, 0, 0); }
-  // Presses each key in turn, as the keyboard does, once the form is in front.
-  bool press(const std::string& keys) const {
-    if (!bring_to_front(form)) return false;
+  // Presses each key in turn, as the keyboard does, once the window (the form unless named) is in front.
+  bool press(const std::string& keys, HWND window = nullptr) const {
+    if (!bring_to_front(window ? window : form)) return false;
     std::vector<INPUT> inputs;
     for (const char key : keys)
       for (const DWORD up : {0ul, DWORD{KEYEVENTF_KEYUP}})
@@ -123,13 +123,12 @@ struct Changer {
     return SendMessageTimeoutA(form, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 10000, &ignored) &&
            SendMessageTimeoutA(form, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 10000, &ignored);
   }
+  HWND message_box() const { return find_top_level(process.dwProcessId, "#32770", nullptr); }
   // "caption: text" of the program's first message box within the time, which is then closed
   // with its OK button; empty when none appeared.
   std::string answer_message_box(DWORD milliseconds = 10000) const {
     HWND box = nullptr;
-    if (!wait_until([&] { return (box = find_top_level(process.dwProcessId, "#32770", nullptr)); },
-                    milliseconds))
-      return "";
+    if (!wait_until([&] { return (box = message_box()); }, milliseconds)) return "";
     const std::string seen = window_text(box) + ": " + window_text(GetDlgItem(box, 0xFFFF));
     EXPECT_FALSE(IsWindowEnabled(form)) << "the box is modal";
     PostMessageA(GetDlgItem(box, IDOK), BM_CLICK, 0, 0);
@@ -202,8 +201,11 @@ void save_expecting(const Changer& changer, const char* error, const char* file,
 // and creates nothing, Save of 1280 x 1024 changes those two words alone or says why it cannot,
 // Run starts the game there, shown, with the saved resolution (the arguments never do), and the
 // close box ends the changer with exit code 0. A player may do it all with the keyboard: Tab selects
-// the number it lands on, so that typing replaces it, and Space presses Save.
+// the number it lands on, so that typing replaces it, Space presses Save, Enter closes the box a refused
+// Save shows, and the focus is where it was after the box and after a switch to another window and back.
 TEST(EndToEnd, EachGameFolderShowsTheStoredWordsSavesOnlyThemAndRunsTheGame) {
+  const HWND elsewhere = CreateWindowExA(0, "STATIC", "elsewhere", WS_POPUP | WS_VISIBLE, 0, 0, 40, 40,
+                                         nullptr, nullptr, nullptr, nullptr);
   struct Case {
     std::string name;
     std::string subfolder;  // the game's folder below the temporary one
@@ -257,7 +259,12 @@ TEST(EndToEnd, EachGameFolderShowsTheStoredWordsSavesOnlyThemAndRunsTheGame) {
     EXPECT_EQ(GetFileAttributesA(checked), kind) << "reading creates nothing";
     if (c.config == HELD) held = hold(FILE_SHARE_READ);
     if (c.keyboard) {
-      EXPECT_TRUE(changer.press("\t1280\t1024\t "));
+      // One chain, so that keys that went astray press nothing more (Run among them).
+      HWND box = nullptr;
+      EXPECT_TRUE(changer.press("\t0\t\t ") && wait_until([&] { return (box = changer.message_box()); }) &&
+                  changer.press("\r", box) && wait_until([&] { return IsWindowEnabled(changer.form); }) &&
+                  changer.press("\t\t1280\t10") && changer.shows("1280", "10") && bring_to_front(elsewhere) &&
+                  changer.press("24\t "));
     } else {
       changer.type(ID_WIDTH_BOX, "1280");
       changer.type(ID_HEIGHT_BOX, "1024");
@@ -330,6 +337,18 @@ TEST(EndToEnd, WithoutTheGameTheFormShowsTheErrorAndTheProgramEnds) {
   EXPECT_EQ(changer.answer_message_box(), "Error: Cannot find quar.exe in this folder");
   EXPECT_EQ(changer.exit_code(), 0u);
   EXPECT_EQ(read_file_bytes(CONFIG), SAMPLE_CONFIG);
+}
+
+// Tools close programs by sending WM_CLOSE: the changer ends at once, also while it waits with nothing else
+// to do. (The mouse is kept away: over a button, Wine runs a timer that ends every wait.)
+TEST(EndToEnd, ASentCloseEndsTheChanger) {
+  TempFolder game;
+  Changer changer;
+  ASSERT_TRUE(start_in_sample_game(changer, game));
+  SetCursorPos(0, 0);
+  Sleep(500);  // what start-up and the mouse queued is handled meanwhile
+  send(changer.form, WM_CLOSE, 0, 0);
+  EXPECT_EQ(changer.exit_code(), 0u);
 }
 
 // What another process posts or sends to the changer, to the form shown or hidden, or while the

@@ -159,10 +159,51 @@ TEST_F(WindowsTest, TheMessageBoxIsModalOverTheThreadsWindows) {
   EXPECT_FALSE(IsWindowEnabled(disabled));
 }
 
+// Activated again, a window gives the focus back to the control that had it, as a dialog does, after another
+// window of the thread or the message box was active; to the first control that takes the focus when that one
+// was hidden, disabled or destroyed meanwhile; to the window itself when the window had it.
+TEST_F(WindowsTest, AWindowActivatedAgainGivesTheFocusBack) {
+  const HWND window = as_hwnd(open_window(1, 0, 0, 200, 100, 0, "focus", nullptr));
+  const HWND other = as_hwnd(open_window(2, 300, 0, 200, 100, 0, "other", nullptr));
+  set_control_parent(window);
+  create_text_control(100, 0, 0, 80, 20, "", 0);
+  const HWND first = as_hwnd(create_edit_control(101, 0, 0, 80, 20, "", 0));
+  enum Away { STAYS, HIDDEN, DISABLED, DESTROYED, ITSELF, MESSAGE_BOX };
+  enum Focus { SECOND, FIRST, WINDOW };
+  for (const auto& [away, focus] : {std::pair{STAYS, SECOND},
+                                    {HIDDEN, FIRST},
+                                    {DISABLED, FIRST},
+                                    {DESTROYED, FIRST},
+                                    {ITSELF, WINDOW},
+                                    {MESSAGE_BOX, SECOND}}) {
+    const HWND second = as_hwnd(create_edit_control(102, 0, 30, 80, 20, "", 0));
+    SetForegroundWindow(window);
+    SetFocus(away == ITSELF ? window : second);
+    if (away == MESSAGE_BOX) {
+      SetTimer(nullptr, 0, 200, look_and_answer);
+      show_message("Error", "Cannot find quar.exe in this folder");
+    } else {
+      SetActiveWindow(other);
+      if (away == HIDDEN) ShowWindow(second, SW_HIDE);
+      if (away == DISABLED) EnableWindow(second, FALSE);
+      if (away == DESTROYED) free_control(102);
+      SetActiveWindow(window);
+    }
+    EXPECT_EQ(GetFocus(), (std::array{second, first, window}[focus])) << away;
+  }
+}
+
+LRESULT CALLBACK close_at_wm_app(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_APP) close_window(find_window_number(window));
+  return window_procedure(window, message, wParam, lParam);
+}
+
 // Only the thread's own destruction frees what the library holds, and only its own notification is
 // read: a WM_NCDESTROY that another thread sends to a hidden window or control, or that this thread
 // posts, and a notification sent from another thread, or posted with a pointer that means nothing,
-// free nothing and make no event. close_window then closes the window with its control.
+// free nothing and make no event. close_window then closes the window with its control, also while the
+// thread answers another thread's message.
+
 TEST_F(WindowsTest, OnlyTheThreadsOwnDestructionFreesAndOnlyItsOwnNotificationIsRead) {
   const HWND window = as_hwnd(open_window(2, 0, 0, 50, 50, WINDOW_HIDDEN, "kept", nullptr));
   set_control_parent(window);
@@ -190,9 +231,11 @@ TEST_F(WindowsTest, OnlyTheThreadsOwnDestructionFreesAndOnlyItsOwnNotificationIs
         << message << (sent ? " sent from another thread" : " posted") << " to " << (receiver == edit);
     scratch_release(string_scratch);
   }
-  close_window(2);
-  EXPECT_EQ(std::tuple(IsWindow(window), IsWindow(edit), find_record(control_registry, 100)),
-            std::tuple(FALSE, FALSE, nullptr));
+  SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(close_at_wm_app));
+  EXPECT_TRUE(run_on_another_thread([&] { SendMessageA(window, WM_APP, 0, 0); }));
+  EXPECT_EQ(
+      std::tuple(IsWindow(window), IsWindow(edit), find_record(control_registry, 100), window_handle(2)),
+      std::tuple(FALSE, FALSE, nullptr, nullptr));
 }
 
 HWND refusing_focus;
@@ -384,6 +427,11 @@ TEST_F(Sizing, EveryEndLetsGoOfTheMouse) {
         << message << ", " << wParam;
   }
   start(sized, 0, 360, 270);
+  SendMessageA(sized, WM_CAPTURECHANGED, 0, 0);
+  PostMessageA(sized, WM_CAPTURECHANGED, 0, reinterpret_cast<LPARAM>(other));
+  pump_messages();
+  EXPECT_EQ(std::tuple(sizing_state.active, GetCapture()), std::tuple(1, sized))
+      << "the capture did not change";
   SetCapture(other);
   EXPECT_EQ(sizing_state.active, 0) << "another window took the mouse";
   ReleaseCapture();

@@ -78,9 +78,11 @@ bool wait_until(const std::function<bool()>& condition, DWORD milliseconds) {
 
 bool bring_to_front(HWND window) {
   const DWORD front = GetWindowThreadProcessId(GetForegroundWindow(), nullptr);
-  const bool attached = front && AttachThreadInput(GetCurrentThreadId(), front, TRUE);
+  const bool own = GetWindowThreadProcessId(window, nullptr) == GetCurrentThreadId();
+  const DWORD from = own ? front : GetCurrentThreadId(), to = own ? GetCurrentThreadId() : front;
+  const bool attached = front && front != GetCurrentThreadId() && AttachThreadInput(from, to, TRUE);
   SetForegroundWindow(window);
-  if (attached) AttachThreadInput(GetCurrentThreadId(), front, FALSE);
+  if (attached) AttachThreadInput(from, to, FALSE);
   return wait_until([&] { return GetForegroundWindow() == window; }, 5000);
 }
 
