@@ -313,6 +313,7 @@ TEST(EndToEnd, SaveTakesTheLeadingNumberOfTheBoxAndOnlyFrom1To32767) {
   const std::tuple<std::string, bool, std::string, int> cases[] = {
       {"1920", true, "1920", 1920},   {"8a0-0", true, "800", 800},         {"", true, "", 0},
       {"0", true, "0", 0},            {"99999", true, "99999", 0},         {"32767", true, "32767", 32767},
+      {"1", true, "1", 1},
       {"32768", true, "32768", 0},    {wraps, true, wraps, 0},             {"0000640", true, "0000640", 640},
       {"-5", false, "-5", 0},         {"12ab", false, "12ab", 12},         {nines, false, nines, 0},
       {digits_and_x, false, digits_and_x, 640}};
@@ -415,8 +416,8 @@ TEST(EndToEnd, MessagesFromAnotherProcessChangeNothing) {
   }
 }
 
-// The form and its controls are laid out from their twips at the screen's dots per inch (which
-// scripts/test.sh sets to 96, 120 and 144 in turn), in pixels of the screen: measured by this
+// The form and its controls, with their texts, are laid out from their twips at the screen's dots per inch
+// (which scripts/test.sh sets to 96, 120 and 144 in turn), in pixels of the screen: measured by this
 // program, which is dpi-aware itself. The form is centred on the screen, and four digits show whole
 // in each box.
 TEST(EndToEnd, TheFormIsLaidOutForTheScreensDotsPerInch) {
@@ -447,6 +448,8 @@ TEST(EndToEnd, TheFormIsLaidOutForTheScreensDotsPerInch) {
     seen[i] = {r.left, r.top, r.right - r.left, r.bottom - r.top};
   }
   EXPECT_EQ(seen, layouts.at(dots)) << dots << " dots per inch";
+  EXPECT_EQ((std::array{changer.text(ID_SAVE_BUTTON), changer.text(ID_RUN_BUTTON), changer.text(ID_X_LABEL)}),
+            (std::array<std::string, 3>{"Save", "Run", "x"}));
   RECT outer;
   GetWindowRect(changer.form, &outer);
   const LONG width = outer.right - outer.left, height = outer.bottom - outer.top;

@@ -35,8 +35,8 @@ WPARAM as_wparam(const void* handle) { return reinterpret_cast<WPARAM>(handle); 
 LPARAM as_lparam(const void* pointer) { return reinterpret_cast<LPARAM>(pointer); }
 
 bool watched(UINT message) {
-  return message == WM_COMMAND || message == WM_NOTIFY || message == WM_SETFOCUS ||
-         message == WM_CTLCOLOREDIT || message == WM_APP;
+  return message == WM_COMMAND || message == WM_NOTIFY || message == WM_SETFOCUS || message == WM_KILLFOCUS ||
+         message == WM_HSCROLL || message == WM_VSCROLL || message == WM_CTLCOLOREDIT || message == WM_APP;
 }
 
 // What a window does when another thread sends it WM_APP + 2.
@@ -67,6 +67,15 @@ LRESULT notify_consumes(HWND window, INT_PTR id, NMHDR* header) {
 }
 LRESULT log_focus(HWND window, INT_PTR id, WPARAM other_window) {
   log_message(static_cast<UINT>(id), "focus", as_wparam(window), static_cast<LPARAM>(other_window));
+  return 1;
+}
+// {id, "scroll", parent, control}, then the code and the position.
+std::string scrolled(INT_PTR id, HWND parent, HWND control, int code, int position) {
+  return logged(static_cast<UINT>(id), "scroll", as_wparam(parent), as_lparam(control)) + " " +
+         std::to_string(code) + " " + std::to_string(position);
+}
+LRESULT log_scroll(HWND parent, INT_PTR id, int code, int position, HWND control) {
+  message_log.push_back(scrolled(id, parent, control, code, position));
   return 1;
 }
 
@@ -185,6 +194,9 @@ TEST_F(Hook, EachMessageReachesItsHandlerCallbackAndWindowInOrder) {
   for (HWND control : {button, bad}) bind_handler<WM_NOTIFY>(control, NM_CLICK, notify_consumes);
   bind_handler<WM_NOTIFY>(button, NM_DBLCLK, notify_consumes);
   bind_handler<WM_SETFOCUS>(form, 0, log_focus);
+  bind_handler<WM_KILLFOCUS>(form, 0, log_focus);
+  bind_handler<WM_HSCROLL>(button, 0, log_scroll);
+  bind_handler<WM_VSCROLL>(second, 0, log_scroll);
   NMHDR consumed{button, 102, NM_CLICK}, passed{button, 102, NM_DBLCLK}, refused{bad, 107, NM_CLICK};
   const WPARAM click = MAKEWPARAM(102, BN_CLICKED), other = MAKEWPARAM(102, BN_DBLCLK), f = as_wparam(form);
   const LPARAM b = as_lparam(button), c = as_lparam(&consumed), p = as_lparam(&passed),
@@ -202,6 +214,10 @@ TEST_F(Hook, EachMessageReachesItsHandlerCallbackAndWindowInOrder) {
       {form, WM_NOTIFY, 102, p, DIRECTLY, FROM_PROC, {logged(102, "notify", f, p), logged(WM_NOTIFY, "proc", 102, p)}},
       {form, WM_NOTIFY, 107, r, DIRECTLY, FROM_PROC, passed_on(WM_NOTIFY, 107, r)},
       {form, WM_SETFOCUS, 5, 0, DIRECTLY, FROM_PROC, {logged(WM_SETFOCUS, "proc", 5), logged(9, "focus", f, 5)}},
+      {form, WM_KILLFOCUS, 6, 0, DIRECTLY, FROM_PROC, {logged(WM_KILLFOCUS, "proc", 6), logged(9, "focus", f, 6)}},
+      {form, WM_HSCROLL, MAKEWPARAM(5, 77), b, DIRECTLY, FROM_PROC, {logged(WM_HSCROLL, "proc", MAKEWPARAM(5, 77), b), scrolled(102, form, button, 5, 77)}},
+      {second, WM_VSCROLL, MAKEWPARAM(1, 3), 0, DIRECTLY, FROM_PROC, {logged(WM_VSCROLL, "proc", MAKEWPARAM(1, 3)), scrolled(103, form, second, 1, 3)}},
+      {form, WM_VSCROLL, 1, 0, DIRECTLY, FROM_PROC, passed_on(WM_VSCROLL, 1, 0)},
       {exempt, WM_COMMAND, click, 0, DIRECTLY, FROM_PROC, {logged(WM_COMMAND, "proc", click)}},
       {exempt, WM_APP, 0, 0, DIRECTLY, FROM_PROC, {logged(WM_APP, "proc")}},
       {form, WM_NOTIFY, 102, c, WHILE_ANSWERING_ANOTHER_THREAD, 0, {logged(102, "notify", f, c)}},
@@ -230,6 +246,54 @@ TEST_F(Hook, EachMessageReachesItsHandlerCallbackAndWindowInOrder) {
   PostMessageA(library, WM_NOTIFY, 5, as_lparam(&change));
   pump_messages();
   EXPECT_EQ(current_event.control, 0);
+  // A second install adds no second hook; asked to go, the hook goes at the next window's end.
+  install_interception_hook();
+  request_hook_removal();
+  message_log.clear();
+  SendMessageA(form, WM_COMMAND, click, b);
+  DestroyWindow(relay_window);
+  SendMessageA(form, WM_COMMAND, click, b);
+  EXPECT_EQ(std::tuple(message_log, hook_handle),
+            std::tuple(Log{logged(102, "command", f), logged(WM_APP + 1, "proc"),
+                           logged(WM_COMMAND, "proc", click, b)},
+                       nullptr));
+}
+
+// A window of a class of its own, named as the controls whose notifications the event translation reads.
+HWND window_of_class(const char* name) {
+  WNDCLASSA window_class{};
+  window_class.lpfnWndProc = DefWindowProcA;
+  window_class.hInstance = program_module;
+  window_class.lpszClassName = name;
+  RegisterClassA(&window_class);
+  return CreateWindowExA(0, name, "", 0, 0, 0, 1, 1, HWND_MESSAGE, nullptr, program_module, nullptr);
+}
+
+// The thread's own notification to a library window makes an event by its sender's class (the first four
+// letters) and code: clicks of list and tree views with their types, their item changes and selection, a date
+// or a month chosen, and an up-down step of any control with the step as its type; anything else makes none.
+TEST_F(Hook, NotificationsMakeEventsByTheSendersClassAndCode) {
+  const HWND library = window_handle(open_window(ANY_NUMBER, 0, 0, 10, 10, WINDOW_HIDDEN, "", nullptr));
+  const HWND list = window_of_class("SysListView32"), tree = window_of_class("SysTreeView32"),
+             date = window_of_class("SysDateTimePick32"), month = window_of_class("SysMonthCal32"),
+             plain = window_of_class("Plain");
+  // The sender, its code; the event, its type.
+  // clang-format off
+  const std::tuple<HWND, int, INT_PTR, INT_PTR> cases[] = {
+      {list, NM_CLICK, EVENT_CONTROL, 0}, {tree, NM_DBLCLK, EVENT_CONTROL, 2}, {list, NM_RCLICK, EVENT_CONTROL, 1},
+      {tree, NM_RDBLCLK, EVENT_CONTROL, 3}, {list, LVN_ITEMACTIVATE, EVENT_CONTROL, 2},
+      {list, LVN_ITEMCHANGED, EVENT_CONTROL, -1}, {tree, TVN_SELCHANGEDA, EVENT_CONTROL, -1},
+      {list, NM_SETFOCUS, 0, -1}, {date, DTN_DATETIMECHANGE, EVENT_CONTROL, -1}, {list, DTN_DATETIMECHANGE, 0, -1},
+      {month, MCN_SELCHANGE, EVENT_CONTROL, -1}, {plain, NM_CLICK, 0, -1}, {plain, UDN_DELTAPOS, EVENT_CONTROL, -3}};
+  // clang-format on
+  for (const auto& [sender, code, event, type] : cases) {
+    current_event = {EVENT_NONE, EVENT_TYPE_NONE, nullptr, -9, 0, 0, 0};
+    NMUPDOWN header{{sender, 40, static_cast<UINT>(code)}, 0, -3};
+    SendMessageA(library, WM_NOTIFY, 40, as_lparam(&header));
+    EXPECT_EQ(std::tuple(current_event.code, current_event.control, current_event.type),
+              std::tuple(event, event ? 40 : -9, type))
+        << code;
+  }
 }
 
 // A message sent from another thread reaches no handler: none read from that thread's window in a
@@ -348,7 +412,8 @@ TEST_F(Colours, ControlColoursPaintTheBoundControl) {
 
 // A name is upper-cased and trimmed of spaces before it is looked up; the form opens with its
 // callback, its controls and their bindings, and its number read back from it; as a child it needs
-// a parent. A control destroyed by the thread, however, gives up its number.
+// a parent, and opens inside it without a caption (and without a callback when none is given). A control
+// destroyed by the thread, however, gives up its number.
 TEST_F(FormLoader, NamesAreNormalisedBeforeTheyAreLookedUp) {
   const std::pair<const char*, bool> cases[] = {{"form1", true},   {" FORM1 ", true},  {"FORM 1", false},
                                                 {"FORM1X", false}, {"\tFORM1", false}, {nullptr, false}};
@@ -365,6 +430,11 @@ TEST_F(FormLoader, NamesAreNormalisedBeforeTheyAreLookedUp) {
     close_window(get_control_id(form));
   }
   EXPECT_EQ(open_form_window("FORM1", nullptr, 1, nullptr), nullptr) << "a child needs a parent";
+  const HWND parent = make_window(), child = open_form_window("form1", parent, 1, nullptr);
+  EXPECT_EQ(std::tuple(GetParent(child), GetWindowLongPtrA(child, GWL_STYLE) & (WS_CHILD | WS_CAPTION),
+                       GetPropA(child, PROP_FORM_CALLBACK), window_handle(get_control_id(child)),
+                       GetDlgItem(child, ID_RUN_BUTTON) != nullptr),
+            std::tuple(parent, WS_CHILD, nullptr, child, true));
 }
 
 // The factor is a 32-bit float and halves go to the even neighbour.

@@ -21,6 +21,7 @@ class GuiTest : public testing::Test {
 };
 
 HWND as_hwnd(INT_PTR value) { return reinterpret_cast<HWND>(value); }
+LPARAM as_lparam(HWND window) { return reinterpret_cast<LPARAM>(window); }
 
 using Box = std::array<LONG, 4>;
 
@@ -42,12 +43,28 @@ COLORREF erase_colour(HWND window) {
 using WindowsTest = GuiTest;
 using ControlsTest = GuiTest;
 
-// A window's class lives from its open to its close, and closing it leaves every other window's
-// background as it was; opening a number in use closes the old window first; an open that fails (a
-// child without a parent, a number whose table cannot be had) keeps nothing. A window wider than the
-// screen, centred, starts at the screen's left edge; one centred on the active window never starts
-// above or left of the screen.
+// A window gets the style its flags say (WS_VISIBLE inverted, a caption for bare flags), its client area the
+// size asked for, and the place given, or centred. A window's class lives from its open to its close, and
+// closing it leaves every other window's background as it was; opening a number in use closes the old window
+// first; an open that fails (a child without a parent, a number whose table cannot be had) keeps nothing. A
+// window wider than the screen, centred, starts at the screen's left edge; one centred on the active window
+// (which wins over the screen) never starts above or left of the screen.
 TEST_F(WindowsTest, ClassesAndRecordsLiveAsLongAsTheirWindows) {
+  // The flags; the style bits the window has and has not.
+  const std::tuple<DWORD, LONG_PTR, LONG_PTR> styles[] = {{0, WS_VISIBLE | WS_CAPTION, 0},
+                                                          {WINDOW_HIDDEN, WS_CAPTION, WS_VISIBLE},
+                                                          {WS_POPUP, WS_VISIBLE | WS_POPUP, WS_CAPTION},
+                                                          {WINDOW_HIDDEN | WS_POPUP, WS_POPUP, WS_VISIBLE}};
+  for (const auto& [flags, has, has_not] : styles) {
+    const HWND window = as_hwnd(open_window(8, 30, 40, 200, 80, flags, "", nullptr));
+    const LONG_PTR style = GetWindowLongPtrA(window, GWL_STYLE);
+    RECT outer, client;
+    GetWindowRect(window, &outer);
+    GetClientRect(window, &client);
+    EXPECT_EQ(std::tuple(style & (has | has_not), outer.left, outer.top, client.right, client.bottom),
+              std::tuple(has, 30, 40, 200, 80))
+        << flags;
+  }
   const ObjectNumber dynamic = open_window(ANY_NUMBER, 10, 10, 100, 80, 0, "dynamic", nullptr);
   const HWND first = as_hwnd(open_window(5, 10, 10, 100, 80, 0, "first", nullptr));
   open_window(5, 10, 10, 2000, 80, WINDOW_CENTRE_SCREEN, "second", nullptr);
@@ -63,17 +80,27 @@ TEST_F(WindowsTest, ClassesAndRecordsLiveAsLongAsTheirWindows) {
     SetActiveWindow(
         as_hwnd(open_window(6, active[0], active[1], active[2], active[3], WS_POPUP, "", nullptr)));
     RECT placed;
-    GetWindowRect(as_hwnd(open_window(7, 0, 0, 100, 80, WINDOW_CENTRE_ACTIVE | WS_POPUP, "", nullptr)),
+    GetWindowRect(as_hwnd(open_window(7, 0, 0, 100, 80,
+                                      WINDOW_CENTRE_SCREEN | WINDOW_CENTRE_ACTIVE | WS_POPUP, "", nullptr)),
                   &placed);
     EXPECT_EQ(std::pair(placed.left, placed.top), std::pair(centred.x, centred.y)) << active[0];
   }
-  // A dynamic window's class is named after its number, as wsprintfA's "%ld" writes it at 32 bits.
+  // Tab and Shift+Tab, as the loop translates them for the active window.
+  std::array<ACCEL, 3> keys{};
+  EXPECT_EQ(CopyAcceleratorTableA(window_accelerators(window_handle(5)), keys.data(), 3), 2);
+  EXPECT_EQ(std::tuple(keys[0].fVirt, keys[0].key, keys[0].cmd, keys[1].fVirt, keys[1].key, keys[1].cmd),
+            std::tuple(FVIRTKEY | FNOINVERT, VK_TAB, 1212, FVIRTKEY | FNOINVERT | FSHIFT, VK_TAB, 1213));
+  // A dynamic window's class is named after its number, as wsprintfA's "%ld" writes it at 32 bits; every
+  // class takes double clicks and shows the arrow.
   for (const ObjectNumber number : {ObjectNumber{5}, dynamic}) {
     const std::string class_name = "WindowClass_" + std::to_string(number);
     const HWND window = window_handle(number);
     char registered[40] = "";
     GetClassNameA(window, registered, sizeof registered);
-    EXPECT_EQ(std::tuple(registered, find_window_number(window)), std::tuple(class_name, number));
+    EXPECT_EQ(std::tuple(registered, find_window_number(window), GetClassLongPtrA(window, GCL_STYLE),
+                         GetClassLongPtrA(window, GCLP_HCURSOR)),
+              std::tuple(class_name, number, CS_DBLCLKS,
+                         reinterpret_cast<ULONG_PTR>(LoadCursorA(nullptr, IDC_ARROW))));
     close_window(number);
     WNDCLASSA found;
     EXPECT_FALSE(GetClassInfoA(program_module, class_name.c_str(), &found) || window_handle(number) ||
@@ -86,9 +113,22 @@ TEST_F(WindowsTest, ClassesAndRecordsLiveAsLongAsTheirWindows) {
             std::tuple(nullptr, nullptr, 10));
 }
 
+HWND refusing_focus;
+std::vector<HWND> destroyed_in_order;
+
+// Stands for whatever makes SetFocus fail: a thread hook that refuses one window the focus. It also notes
+// the library's windows destroyed, in order.
+LRESULT CALLBACK cbt_hook(int code, WPARAM wParam, LPARAM lParam) {
+  if (code == HCBT_SETFOCUS && reinterpret_cast<HWND>(wParam) == refusing_focus) return 1;
+  const auto window = reinterpret_cast<HWND>(wParam);
+  if (code == HCBT_DESTROYWND && find_window_number(window) != -1) destroyed_in_order.push_back(window);
+  return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
 // Windows destroyed with their parent or owner give up their numbers and classes, and the teardown's walk
-// does not step onto an older window that went with a newer one it owns. A slot reused by a window whose
-// accelerators cannot be made keeps none of the last window's.
+// does not step onto an older window that went with a newer one it owns; it closes dynamic windows newest
+// first, then numbered ones from the last slot down to 0. Closing an owned window activates its owner. A
+// slot reused by a window whose accelerators cannot be made keeps none of the last window's.
 TEST_F(WindowsTest, NumbersGoWithTheirWindows) {
   const HWND parent = as_hwnd(open_window(1, 0, 0, 200, 100, 0, "parent", nullptr));
   open_window(2, 0, 0, 50, 50, WS_CHILD, "child", parent);
@@ -99,11 +139,25 @@ TEST_F(WindowsTest, NumbersGoWithTheirWindows) {
   for (const ObjectNumber gone : {ObjectNumber{2}, owned})
     EXPECT_FALSE(GetClassInfoA(program_module, ("WindowClass_" + std::to_string(gone)).c_str(), &found))
         << gone;
+  open_window(ANY_NUMBER, 0, 0, 50, 50, 0, "oldest", nullptr);
   const ObjectNumber older = open_window(ANY_NUMBER, 0, 0, 50, 50, 0, "older", nullptr);
   const ObjectNumber newer = open_window(ANY_NUMBER, 0, 0, 50, 50, 0, "newer", nullptr);
   SetWindowLongPtrA(window_handle(older), GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(window_handle(newer)));
   close_all_windows();
   EXPECT_EQ(window_registry.core.dynamic.head, nullptr);
+  const HWND owner = as_hwnd(open_window(0, 0, 0, 50, 50, 0, "owner", nullptr));
+  const HWND last_slot = as_hwnd(open_window(9, 0, 0, 50, 50, 0, "last slot", nullptr));
+  const ObjectNumber first = open_window(ANY_NUMBER, 0, 0, 50, 50, 0, "first", owner);
+  const HWND second = window_handle(open_window(ANY_NUMBER, 0, 0, 50, 50, 0, "second", nullptr));
+  SetActiveWindow(second);
+  close_window(first);
+  EXPECT_EQ(GetActiveWindow(), owner);
+  const HWND third = window_handle(open_window(ANY_NUMBER, 0, 0, 50, 50, 0, "third", nullptr));
+  const HHOOK hook = SetWindowsHookExA(WH_CBT, cbt_hook, nullptr, GetCurrentThreadId());
+  destroyed_in_order.clear();
+  close_all_windows();
+  UnhookWindowsHookEx(hook);
+  EXPECT_EQ(destroyed_in_order, (std::vector{third, second, last_slot, owner}));
   const HANDLE heap = main_heap;
   main_heap = HeapCreate(0, 0, 65536);
   while (HeapAlloc(main_heap, 0, 16)) continue;
@@ -135,16 +189,23 @@ TEST_F(WindowsTest, EveryWindowHasTheIconAtTheSystemsSizes) {
 
 HWND others[2];
 bool others_enabled[2];
+HWND box_owner;
+bool box_asks_yes_or_no;
+WPARAM box_answer = IDOK;
 
 void CALLBACK look_and_answer(HWND, UINT, UINT_PTR timer, DWORD) {
   KillTimer(nullptr, timer);
   for (int i = 0; i < 2; ++i) others_enabled[i] = IsWindowEnabled(others[i]);
-  PostMessageA(FindWindowA("#32770", "Error"), WM_COMMAND, IDOK, 0);
+  const HWND box = FindWindowA("#32770", "Error");
+  box_owner = GetWindow(box, GW_OWNER);
+  box_asks_yes_or_no = GetDlgItem(box, IDNO) != nullptr;
+  PostMessageA(box, WM_COMMAND, box_answer, 0);
 }
 
 // While the box is open every visible, enabled window of the thread is disabled, not just its
 // owner, and a hidden one is left alone; afterwards they are enabled again, and one that was
-// disabled before stays disabled.
+// disabled before stays disabled. The box has the buttons asked for, is owned by the window in front
+// and returns the one pressed.
 TEST_F(WindowsTest, TheMessageBoxIsModalOverTheThreadsWindows) {
   const HWND owner = as_hwnd(open_window(1, 0, 0, 200, 100, 0, "owner", nullptr));
   others[0] = as_hwnd(open_window(2, 0, 150, 200, 100, 0, "other", nullptr));
@@ -153,44 +214,13 @@ TEST_F(WindowsTest, TheMessageBoxIsModalOverTheThreadsWindows) {
   EnableWindow(disabled, FALSE);
   SetForegroundWindow(owner);
   SetTimer(nullptr, 0, 200, look_and_answer);
-  EXPECT_EQ(show_message("Error", "Cannot find quar.exe in this folder"), IDOK);
-  EXPECT_EQ(std::tuple(others_enabled[0], others_enabled[1]), std::tuple(false, true));
+  box_answer = IDNO;
+  EXPECT_EQ(show_message_box("Error", "Cannot find quar.exe in this folder", MB_YESNO), IDNO);
+  box_answer = IDOK;
+  EXPECT_EQ(std::tuple(others_enabled[0], others_enabled[1], box_owner, box_asks_yes_or_no),
+            std::tuple(false, true, owner, true));
   EXPECT_TRUE(IsWindowEnabled(owner) && IsWindowEnabled(others[0]) && IsWindowEnabled(others[1]));
   EXPECT_FALSE(IsWindowEnabled(disabled));
-}
-
-// Activated again, a window gives the focus back to the control that had it, as a dialog does, after another
-// window of the thread or the message box was active; to the first control that takes the focus when that one
-// was hidden, disabled or destroyed meanwhile; to the window itself when the window had it.
-TEST_F(WindowsTest, AWindowActivatedAgainGivesTheFocusBack) {
-  const HWND window = as_hwnd(open_window(1, 0, 0, 200, 100, 0, "focus", nullptr));
-  const HWND other = as_hwnd(open_window(2, 300, 0, 200, 100, 0, "other", nullptr));
-  set_control_parent(window);
-  create_text_control(100, 0, 0, 80, 20, "", 0);
-  const HWND first = as_hwnd(create_edit_control(101, 0, 0, 80, 20, "", 0));
-  enum Away { STAYS, HIDDEN, DISABLED, DESTROYED, ITSELF, MESSAGE_BOX };
-  enum Focus { SECOND, FIRST, WINDOW };
-  for (const auto& [away, focus] : {std::pair{STAYS, SECOND},
-                                    {HIDDEN, FIRST},
-                                    {DISABLED, FIRST},
-                                    {DESTROYED, FIRST},
-                                    {ITSELF, WINDOW},
-                                    {MESSAGE_BOX, SECOND}}) {
-    const HWND second = as_hwnd(create_edit_control(102, 0, 30, 80, 20, "", 0));
-    SetForegroundWindow(window);
-    SetFocus(away == ITSELF ? window : second);
-    if (away == MESSAGE_BOX) {
-      SetTimer(nullptr, 0, 200, look_and_answer);
-      show_message("Error", "Cannot find quar.exe in this folder");
-    } else {
-      SetActiveWindow(other);
-      if (away == HIDDEN) ShowWindow(second, SW_HIDE);
-      if (away == DISABLED) EnableWindow(second, FALSE);
-      if (away == DESTROYED) free_control(102);
-      SetActiveWindow(window);
-    }
-    EXPECT_EQ(GetFocus(), (std::array{second, first, window}[focus])) << away;
-  }
 }
 
 LRESULT CALLBACK close_at_wm_app(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -238,14 +268,6 @@ TEST_F(WindowsTest, OnlyTheThreadsOwnDestructionFreesAndOnlyItsOwnNotificationIs
       std::tuple(FALSE, FALSE, nullptr, nullptr));
 }
 
-HWND refusing_focus;
-
-// Stands for whatever makes SetFocus fail: a thread hook that refuses one window the focus.
-LRESULT CALLBACK refuse_focus(int code, WPARAM wParam, LPARAM lParam) {
-  if (code == HCBT_SETFOCUS && reinterpret_cast<HWND>(wParam) == refusing_focus) return 1;
-  return CallNextHookEx(nullptr, code, wParam, lParam);
-}
-
 using Creator = INT_PTR (*)(ObjectNumber, int, int, int, int, const char*, DWORD);
 
 // Each kind's styles with the caller's flags and the edge swapped by CONTROL_FLAG_EDGE, its font
@@ -259,6 +281,7 @@ TEST_F(ControlsTest, ControlsLiveUnderTheirNumbersWithTheirStylesAndTexts) {
   const HGDIOBJ default_font = GetStockObject(DEFAULT_GUI_FONT);
   const std::tuple<Creator, DWORD, LONG_PTR, LONG_PTR, std::string> cases[] = {
       {edit, ES_NUMBER, 0x50032080, WS_EX_CLIENTEDGE, "1024"},
+      {edit, CONTROL_FLAG_EDGE, 0x50030080, 0, ""},
       {button, BS_MULTILINE, 0x50032000, 0, "Save"},
       {text, CONTROL_FLAG_EDGE, 0x50020000, WS_EX_CLIENTEDGE, long_text}};
   for (const auto& [create, flags, style, extended_style, written] : cases) {
@@ -295,7 +318,7 @@ TEST_F(ControlsTest, ControlsLiveUnderTheirNumbersWithTheirStylesAndTexts) {
   ShowWindow(as_hwnd(create_edit_control(105, 0, 0, 80, 20, "", 0)), SW_HIDE);
   EnableWindow(as_hwnd(create_button_control(106, 0, 0, 80, 20, "", 0)), FALSE);
   SetActiveWindow(parent);
-  const HHOOK refusal = SetWindowsHookExA(WH_CBT, refuse_focus, nullptr, GetCurrentThreadId());
+  const HHOOK refusal = SetWindowsHookExA(WH_CBT, cbt_hook, nullptr, GetCurrentThreadId());
   for (const auto& [command, from, to] : {std::tuple<WORD, HWND, HWND>{CMD_NEXT_CONTROL, parent, first},
                                           {CMD_NEXT_CONTROL, last, first},
                                           {CMD_PREVIOUS_CONTROL, first, last},
@@ -313,11 +336,86 @@ TEST_F(ControlsTest, ControlsLiveUnderTheirNumbersWithTheirStylesAndTexts) {
   UnhookWindowsHookEx(refusal);
   for (const UINT mouse : {WM_LBUTTONDOWN, WM_LBUTTONUP}) SendMessageA(first, mouse, 0, MAKELPARAM(1, 5));
   EXPECT_EQ(std::tuple(GetFocus(), SendMessageA(first, EM_GETSEL, 0, 0)), std::tuple(first, 0));
+  // Activated again, the window gives the focus back to the control that had it, as a dialog does, after
+  // another window of the thread or the message box was active; to the first control that takes the focus
+  // when that one was hidden, disabled or destroyed meanwhile; to the window itself when the window had it.
+  const HWND other = as_hwnd(open_window(3, 300, 0, 200, 100, 0, "other", nullptr));
+  enum Away { STAYS, HIDDEN, DISABLED, DESTROYED, ITSELF, MESSAGE_BOX };
+  for (const auto& [away, focus] :
+       {std::pair{STAYS, 1}, {HIDDEN, 0}, {DISABLED, 0}, {DESTROYED, 0}, {ITSELF, 2}, {MESSAGE_BOX, 1}}) {
+    const HWND again = as_hwnd(create_edit_control(109, 0, 0, 80, 20, "", 0));
+    SetForegroundWindow(parent);
+    SetFocus(away == ITSELF ? parent : again);
+    if (away == MESSAGE_BOX) {
+      SetTimer(nullptr, 0, 200, look_and_answer);
+      show_message("Error", "Cannot find quar.exe in this folder");
+    } else {
+      SetActiveWindow(other);
+      if (away == HIDDEN) ShowWindow(again, SW_HIDE);
+      if (away == DISABLED) EnableWindow(again, FALSE);
+      if (away == DESTROYED) free_control(109);
+      SetActiveWindow(parent);
+    }
+    EXPECT_EQ(GetFocus(), (std::array{first, again, parent}[focus])) << away;
+  }
   close_window(1);
   EXPECT_EQ(create_edit_control(5, 0, 0, 80, 20, "", 0), 0) << "the parent is gone";
   EXPECT_EQ(create_button_control(ANY_NUMBER, 0, 0, 80, 20, "", 0), 0);
   EXPECT_EQ(std::tuple(find_record(control_registry, 5), control_registry.core.dynamic.head),
             std::tuple(nullptr, nullptr));
+}
+
+using EventsTest = GuiTest;
+
+// What the wait returns for each message a window's procedure gets, as the loop retrieves it: the event, the
+// number of the window it is reported for (the top-level one for a scroll bar inside a child window), the
+// control and the type; a message that makes no event comes back as itself with its parameters. What is
+// posted on to a queued form makes its event at the next wait. An accelerator's command is answered with its
+// high word, and the close box leaves the window open.
+TEST_F(EventsTest, EachMessageMakesItsEventAtTheWait) {
+  const HWND window = as_hwnd(open_window(1, 0, 0, 300, 200, 0, "events", nullptr));
+  const HWND inner = as_hwnd(open_window(2, 0, 0, 200, 100, WS_CHILD, "", window));
+  const auto child = [&](const char* class_name, INT_PTR id) {
+    return as_lparam(CreateWindowExA(0, class_name, "", WS_CHILD, 0, 0, 20, 20, inner,
+                                     reinterpret_cast<HMENU>(id), nullptr, nullptr));
+  };
+  const LPARAM button = child("BUTTON", 5), edit = child("EDIT", 6),
+               menu_source = child("BUTTON", MENU_SOURCE_ID), list = child("LISTBOX", 7),
+               bar = child("SCROLLBAR", 8);
+  pump_messages();
+  // To whom, the message, wParam, lParam; what the wait returns, for which window, control and type.
+  // clang-format off
+  const std::tuple<HWND, UINT, WPARAM, LPARAM, INT_PTR, ObjectNumber, INT_PTR, INT_PTR> cases[] = {
+      {inner, WM_COMMAND, MAKEWPARAM(5, BN_CLICKED), button, EVENT_CONTROL, 2, 5, 0},
+      {inner, WM_COMMAND, MAKEWPARAM(6, EN_CHANGE), edit, EVENT_CONTROL, 2, 6, EN_CHANGE},
+      {inner, WM_COMMAND, MAKEWPARAM(77, 0), menu_source, EVENT_MENU, 2, 77, 0},
+      {inner, WM_COMMAND, MAKEWPARAM(7, LBN_SELCHANGE), list, EVENT_CONTROL, 2, 7, EVENT_TYPE_LEFT_CLICK},
+      {inner, WM_COMMAND, MAKEWPARAM(7, LBN_DBLCLK), list, EVENT_CONTROL, 2, 7, EVENT_TYPE_LEFT_DOUBLE_CLICK},
+      {inner, WM_COMMAND, MAKEWPARAM(7, LBN_SETFOCUS), list, WM_COMMAND, 2, 7, LBN_SETFOCUS},
+      {inner, WM_HSCROLL, SB_LINEDOWN, bar, EVENT_CONTROL, 1, 8, -1},
+      {inner, WM_VSCROLL, SB_LINEUP, bar, EVENT_CONTROL, 1, 8, -1},
+      {window, WM_COMMAND, 7, 0, EVENT_MENU, 1, 7, -1},
+      {window, WM_COMMAND, MAKEWPARAM(9, 1), 0, EVENT_MENU, 1, 9, -1},
+      {window, MSG_MOUSE_NOTIFY, 4, WM_LBUTTONDBLCLK, EVENT_MOUSE_NOTIFY, 1, 4, EVENT_TYPE_LEFT_DOUBLE_CLICK},
+      {window, MSG_MOUSE_NOTIFY, 4, WM_RBUTTONDBLCLK, EVENT_MOUSE_NOTIFY, 1, 4, EVENT_TYPE_RIGHT_DOUBLE_CLICK},
+      {window, MSG_MOUSE_NOTIFY, 4, WM_LBUTTONUP, EVENT_MOUSE_NOTIFY, 1, 4, EVENT_TYPE_LEFT_CLICK},
+      {window, MSG_MOUSE_NOTIFY, 4, WM_RBUTTONUP, EVENT_MOUSE_NOTIFY, 1, 4, EVENT_TYPE_RIGHT_CLICK},
+      {window, MSG_MOUSE_NOTIFY, 4, WM_MOUSEMOVE, MSG_MOUSE_NOTIFY_QUEUED, 1, 4, -1},
+      {window, WM_SIZE, SIZE_RESTORED, MAKELPARAM(3, 4), EVENT_SIZE_WINDOW, 1, -9, -1},
+      {window, WM_CLOSE, 0, 0, EVENT_CLOSE_WINDOW, 1, -9, -1},
+      {window, WM_APP, 3, 4, WM_APP, 1, -9, -1}};
+  // clang-format on
+  for (const auto& [receiver, message, wParam, lParam, result, number, control, type] : cases) {
+    current_event.control = -9;
+    PostMessageA(receiver, message, wParam, lParam);
+    INT_PTR returned = wait_window_event();
+    while (HIWORD(GetQueueStatus(QS_POSTMESSAGE))) returned = wait_window_event();
+    EXPECT_EQ(std::tuple(returned, event_window(), event_control(), current_event.type),
+              std::tuple(result, number, control, type))
+        << message << ", " << wParam;
+  }
+  EXPECT_EQ(std::tuple(current_event.wParam, current_event.lParam, IsWindow(window)), std::tuple(3, 4, TRUE));
+  EXPECT_EQ(SendMessageA(window, WM_COMMAND, MAKEWPARAM(9, 1), 0), 0x10000);
 }
 
 Box window_box(HWND window) {
@@ -376,24 +474,60 @@ class Sizing : public GuiTest {
   static void key(HWND window, WPARAM key) { SendMessageA(window, WM_KEYDOWN, key, 0); }
 };
 
-// From the menu a key chooses an edge and leaves the window; then the keys step that side, which
-// stops at the smallest width, and the window has the last word. Escape puts the window back, Enter
-// keeps it. From the border the side follows the mouse. The mode belongs to its window.
-TEST_F(Sizing, KeysSizeTheWindowUntilTheModeEnds) {
+// Each arrow key from each edge, on the window at (200, 150, 520, 390) with the cursor at (360, 270): a key
+// across an edge chooses the edge or corner it leads to, puts the cursor on it (inside the right and bottom
+// sides, and the top-left grip inside both its sides) with its shape, and leaves the window; a key along the
+// chosen edge, or any from a corner, steps the cursor and the sides that follow it. Another window's Escape
+// changes nothing; Escape puts the window back, and the cursor too when the mode began with no edge. A side
+// stops at the smallest width and height, and the window has the last word; Enter keeps the size. From the
+// border the side follows the mouse.
+TEST_F(Sizing, KeysAndTheMouseSizeTheWindowUntilTheModeEnds) {
   HWND sized = open(1, 200), other = open(2, 600);
-  const LONG least = GetSystemMetrics(SM_CXMINTRACK);
   EXPECT_EQ(sizing_handler(sized, WM_SYSCOMMAND, SC_SIZE | 9, 0), UNHANDLED_RESULT) << "no edge";
-  start(sized, 0, 360, 270);
-  key(sized, VK_RIGHT);
-  EXPECT_EQ(std::tuple(sizing_state.edge, window_box(sized)),
-            std::tuple(WMSZ_RIGHT, Box{200, 150, 520, 390}));
-  key(sized, VK_RIGHT);
-  key(other, VK_ESCAPE);
-  EXPECT_EQ(std::tuple(sizing_state.active, window_box(sized)), std::tuple(1, Box{200, 150, 530, 390}));
-  for (int i = 0; i < 40; ++i) key(sized, VK_LEFT);
-  EXPECT_EQ(window_box(sized), (Box{200, 150, 200 + least, 390})) << "the left side stays";
-  key(sized, VK_ESCAPE);
-  EXPECT_EQ(std::tuple(sizing_state.active, window_box(sized)), std::tuple(0, Box{200, 150, 520, 390}));
+  const Box start_box{200, 150, 520, 390};
+  const auto shape = [](int id) {
+    return LoadImageA(nullptr, MAKEINTRESOURCEA(id), IMAGE_CURSOR, 0, 0, LR_SHARED | LR_DEFAULTSIZE);
+  };
+  // The edge the mode starts with, the key; the edge then, the cursor (and its shape, 0: not asked), the
+  // window.
+  // clang-format off
+  const std::tuple<int, WPARAM, int, POINT, int, Box> cases[] = {
+      {0, VK_LEFT, 1, {200, 270}, 32644, start_box}, {0, VK_UP, 3, {360, 150}, 32645, start_box},
+      {0, VK_RIGHT, 2, {518, 270}, 32644, start_box}, {0, VK_DOWN, 6, {360, 388}, 32645, start_box},
+      {1, VK_UP, 4, {202, 152}, 32642, start_box}, {1, VK_DOWN, 7, {200, 388}, 32643, start_box},
+      {2, VK_UP, 5, {518, 150}, 32643, start_box}, {2, VK_DOWN, 8, {518, 388}, 32642, start_box},
+      {3, VK_LEFT, 4, {202, 152}, 32642, start_box}, {3, VK_RIGHT, 5, {518, 150}, 32643, start_box},
+      {6, VK_LEFT, 7, {200, 388}, 32643, start_box}, {6, VK_RIGHT, 8, {518, 388}, 32642, start_box},
+      {1, VK_LEFT, 1, {350, 270}, 0, {350, 150, 520, 390}}, {2, VK_RIGHT, 2, {370, 270}, 0, {200, 150, 372, 390}},
+      {3, VK_UP, 3, {360, 260}, 0, {200, 260, 520, 390}}, {6, VK_DOWN, 6, {360, 280}, 0, {200, 150, 520, 282}},
+      {4, VK_RIGHT, 4, {370, 270}, 0, {368, 268, 520, 390}}, {5, VK_DOWN, 5, {360, 280}, 0, {200, 280, 362, 390}},
+      {7, VK_LEFT, 7, {350, 270}, 0, {350, 150, 520, 272}}, {8, VK_UP, 8, {360, 260}, 0, {200, 150, 362, 262}}};
+  // clang-format on
+  for (const auto& [edge, arrow, chosen, cursor, cursor_shape, box] : cases) {
+    start(sized, edge, 360, 270, edge != 0);
+    key(sized, arrow);
+    key(other, VK_ESCAPE);
+    POINT at;
+    GetCursorPos(&at);
+    EXPECT_EQ(std::tuple(sizing_state.active, sizing_state.edge, at.x, at.y, window_box(sized)),
+              std::tuple(1, chosen, cursor.x, cursor.y, box))
+        << edge << ", " << arrow;
+    EXPECT_TRUE(!cursor_shape || GetCursor() == shape(cursor_shape)) << edge << ", " << arrow;
+    key(sized, VK_ESCAPE);
+    GetCursorPos(&at);
+    const POINT back = edge ? cursor : POINT{360, 270};
+    EXPECT_EQ(std::tuple(sizing_state.active, at.x, at.y, window_box(sized)),
+              std::tuple(0, back.x, back.y, start_box))
+        << edge << ", " << arrow;
+  }
+  for (const auto& [edge, arrow, least] :
+       {std::tuple{WMSZ_RIGHT, VK_LEFT, Box{200, 150, 200 + GetSystemMetrics(SM_CXMINTRACK), 390}},
+        {WMSZ_BOTTOM, VK_UP, Box{200, 150, 520, 150 + GetSystemMetrics(SM_CYMINTRACK)}}}) {
+    start(sized, edge, 360, 270, true);
+    for (int i = 0; i < 40; ++i) key(sized, arrow);
+    EXPECT_EQ(window_box(sized), least) << "the opposite side stays";
+    key(sized, VK_ESCAPE);
+  }
   own_width = 250;
   start(sized, WMSZ_RIGHT, 518, 270, true);
   key(sized, VK_RIGHT);

@@ -16,16 +16,17 @@ using Probe = RuntimeTest;
 using Launch = RuntimeTest;
 // A number at or past the capacity grows it to number + step; the slot at the capacity is never
 // found, the records already there survive the move, and a claim that cannot be met (negative, past
-// the signed 32-bit range, or a table too large to allocate) fails and changes nothing.
+// the signed 32-bit range, a table that would reach 64 KiB records, where addresses begin, or one too large
+// to allocate) fails and changes nothing.
 TEST_F(Registry, GrowsToNumberPlusStepOrFailsChangingNothing) {
   const auto too_large = static_cast<ObjectNumber>(static_cast<int64_t>(INT32_MAX) + 1);
   const ObjectNumber no_table = INT32_MAX - 29;  // its capacity still fits 32 bits
   const RegistrySettings FILES = FILE_REGISTRY_SETTINGS, WINDOWS = WINDOW_REGISTRY_SETTINGS,
                          CONTROLS = CONTROL_REGISTRY_SETTINGS;
   const std::tuple<RegistrySettings, ObjectNumber, INT32> cases[] = {
-      {FILES, 333, 343},        {FILES, 5, 10},     {WINDOWS, 10, 40},
-      {CONTROLS, 100, 130},     {CONTROLS, -2, 30}, {CONTROLS, too_large, 30},
-      {CONTROLS, no_table, 30},
+      {FILES, 333, 343},        {FILES, 5, 10},           {WINDOWS, 10, 40},
+      {CONTROLS, 100, 130},     {CONTROLS, -2, 30},       {CONTROLS, too_large, 30},
+      {CONTROLS, no_table, 30}, {CONTROLS, 65505, 65535}, {CONTROLS, 65506, 30},
   };
   for (const auto& [settings, number, capacity] : cases) {
     NumberedRegistry<FileRecord> registry{};
@@ -56,11 +57,11 @@ TEST_F(Registry, DynamicNumbersNameOnlyLiveRecordsNewestFirst) {
     record->handle = in_use(10 + i);
     numbers.insert(numbers.begin(), dynamic_number(record));
   }
-  // Two records from the middle go, one after the other.
+  // A record from the middle goes, then the oldest.
   const ObjectNumber gone = numbers[1];
   release_record(registry, gone);
-  release_record(registry, numbers[2]);
-  numbers.erase(numbers.begin() + 1, numbers.begin() + 3);
+  release_record(registry, numbers[3]);
+  numbers = {numbers[0], numbers[2]};
   claim_record(registry, 3)->handle = in_use(7);
   release_record(registry, 3);
   FileRecord elsewhere{in_use(8)};
@@ -115,18 +116,49 @@ TEST_F(Strings, NothingIsWrittenPastTheScratchArea) {
   init_scratch();
 }
 
-// A kept temporary survives the ones built after it; a variable owns its copy.
-TEST_F(Strings, TemporariesNestAndVariablesOwnTheirCopies) {
+// Each text function on what callers give it: a builder's result starts at its destination and leaves the
+// cursor on its zero; numbers keep their sign, leading spaces and digits alone count and overflow wraps;
+// only the space byte is trimmed; the letters a to z and the bytes from 0xE0 up are upper-cased; null is the
+// empty text. A kept temporary survives the ones built after it; a variable owns its copy.
+TEST_F(Strings, TextFunctionsKeepTheirContracts) {
+  const std::tuple<Builder, const char*, INT32, std::string> built[] = {
+      {number, nullptr, 0, "0"},   {number, nullptr, INT32_MIN, "-2147483648"},
+      {trim, "  a b  ", 0, "a b"}, {trim, "   ", 0, ""},
+      {trim, "\ta ", 0, "\ta"},    {trim, nullptr, 0, ""},
+      {upper, nullptr, 0, ""},     {upper, "az{\x7F\xDF\xE0\xF7\xFF", 0, "AZ{\x7F\xDF\xC0\xD7\xDF"},
+      {left, "KVQ_ID", 4, "KVQ_"}, {left, "ab", 5, "ab"},
+      {left, "ab", 0, ""},         {left, nullptr, 3, ""},
+      {spaces, nullptr, 3, "   "}, {append, "x", 0, "x"}};
+  for (const auto& [build, text, count, expected] : built) {
+    char* start = scratch_cursor;
+    const std::string result = build(text, count, start);
+    EXPECT_EQ(std::tuple(result, scratch_cursor), std::tuple(expected, start + expected.size()))
+        << (text ? text : "null") << ", " << count;
+    scratch_release(start);
+  }
+  const std::pair<const char*, INT32> numbers[] = {
+      {"  42ab", 42},     {"-42", -42},      {"+7", 7},
+      {"- 5", 0},         {"", 0},           {nullptr, 0},
+      {"\t5", 0},         {"007", 7},        {"1e3", 1},
+      {"0x10", 0},        {"--5", 0},        {"2147483648", INT32_MIN},
+      {"4294967295", -1}, {"4294967296", 0}, {"99999999999", 1215752191}};
+  for (const auto& [text, value] : numbers) EXPECT_EQ(text_to_number(text), value) << (text ? text : "null");
+  EXPECT_EQ(
+      std::tuple(strings_equal(nullptr, ""), strings_equal("FORM1", "form1"), strings_equal("ab", "abc"),
+                 strings_equal("abc", "ab"), text_length(nullptr), text_length("abc")),
+      std::tuple(1, 0, 0, 0, 0, 3));
   char* outer = number_to_text(-1024, scratch_cursor);
   scratch_keep(outer);
   char* inner = upper(" form1 ", 0, scratch_cursor);
   EXPECT_EQ(inner, outer + 6) << "the next temporary starts past the first one's zero";
   StringVariable name = nullptr;
   assign_scratch(name, trim(inner, 0, inner));
-  EXPECT_EQ(scratch_cursor, inner);
-  EXPECT_STREQ(name, "FORM1");
-  EXPECT_STREQ(outer, "-1024");
-  free_string(name);
+  EXPECT_EQ(std::tuple(scratch_cursor, std::string(name), std::string(outer)),
+            std::tuple(inner, "FORM1", "-1024"));
+  assign_string(name, "second");
+  EXPECT_STREQ(name, "second");
+  assign_string(name, nullptr);
+  EXPECT_EQ(name, nullptr);
 }
 
 // A closed file is no longer current, so nothing is written to whatever gets its handle value
@@ -144,6 +176,62 @@ TEST_F(Files, ClosedFilesAreNeitherCurrentNorReachable) {
   EXPECT_TRUE(reopened && can_open("first.bin", GENERIC_WRITE, 0));
   EXPECT_EQ(reinterpret_cast<INT_PTR>(read_record(file_registry, dynamic).handle), reopened);
   close_all_files();
+}
+
+enum FileCall { OPEN, SEEK, READ, WRITE, PAIR };
+bool files_open_at_window_step;
+
+// A caller's calls in turn and what each returns. Reading and the exclusive mode need the file, the
+// read-write mode creates it and the create mode empties it; a failed open leaves no current file, and a
+// failed reopen leaves the number's file open. Words are read signed and short at the end, written low byte
+// first, where the last good seek put the position. The teardown closes windows, then every file, dynamic and
+// numbered 0 up to the last slot, then the object heap.
+TEST_F(Files, EachCallReturnsWhatItDid) {
+  TempFolder folder;
+  write_file_bytes("word.bin", {0x01, 0x80, 0x7F});
+  write_file_bytes("emptied.bin", {1, 2, 3});
+  constexpr INT_PTR OPENED = -99;
+  // The call, its number and file name, its mode, position or value, and its result.
+  const std::tuple<FileCall, ObjectNumber, const char*, INT_PTR, INT_PTR> calls[] = {
+      {OPEN, 0, "missing.bin", FILE_MODE_READ, 0},
+      {OPEN, 0, "missing.bin", FILE_MODE_EXCLUSIVE, 0},
+      {SEEK, 0, nullptr, 0, -1},
+      {READ, 0, nullptr, 0, 0},
+      {WRITE, 0, nullptr, 5, 0},
+      {OPEN, 0, "word.bin", FILE_MODE_READ_WRITE, OPENED},
+      {READ, 0, nullptr, 0, -32767},
+      {READ, 0, nullptr, 0, 0x7F},
+      {READ, 0, nullptr, 0, 0},
+      {SEEK, 0, nullptr, 1, 1},
+      {SEEK, 0, nullptr, -1, -1},
+      {READ, 0, nullptr, 0, 0x7F80},
+      {SEEK, 0, nullptr, 5, 5},
+      {WRITE, 0, nullptr, 0x12345, 2},
+      {PAIR, 0, nullptr, 1, 4},
+      {OPEN, 0, "missing.bin", FILE_MODE_READ, 0},
+      {WRITE, 0, nullptr, 5, 0},
+      {OPEN, 9, "emptied.bin", FILE_MODE_CREATE, OPENED},
+      {OPEN, ANY_NUMBER, "created.bin", FILE_MODE_READ_WRITE, OPENED}};
+  for (const auto& [call, number, name, argument, result] : calls) {
+    const auto value = static_cast<INT32>(argument);
+    const INT_PTR returned = call == OPEN    ? open_file(number, name, value)
+                             : call == SEEK  ? file_seek(value)
+                             : call == READ  ? read_word()
+                             : call == WRITE ? write_word(value)
+                                             : write_word_pair(value, -value);
+    EXPECT_EQ(result == OPENED ? returned != 0 : returned == result, true)
+        << call << " " << argument << ": " << returned;
+  }
+  EXPECT_EQ(std::tuple(read_file_bytes("word.bin"), read_file_bytes("emptied.bin"),
+                       GetFileAttributesA("missing.bin")),
+            std::tuple(Bytes{0x01, 0x80, 0x7F, 0, 0, 0x45, 0x23, 1, 0, 0xFF, 0xFF}, Bytes{},
+                       INVALID_FILE_ATTRIBUTES));
+  set_teardown_windows_step([] { files_open_at_window_step = !can_open("word.bin", GENERIC_READ, 0); });
+  runtime_teardown();
+  EXPECT_TRUE(files_open_at_window_step);
+  for (const char* name : {"word.bin", "emptied.bin", "created.bin"})
+    EXPECT_TRUE(can_open(name, GENERIC_READ | GENERIC_WRITE, 0)) << name << " is still open";
+  EXPECT_EQ(object_heap, nullptr);
 }
 
 // A number that cannot be had leaves the file system as it was, whatever the mode, and says why: a
@@ -235,6 +323,15 @@ TEST_F(Launch, StartsInTheFilesFolderOrTheGivenOneAndWaitsWhenAsked) {
               (hidden ? "0x0 0 " : "0x0 1 ") + folder.path + started_in + "\r\n");
   }
   EXPECT_EQ(run_program(nullptr), 0);
+  char part[LAUNCH_FOLDER_MAX + 2];
+  const std::string longest = "C:\\" + std::string(507, 'd') + "\\";
+  for (const auto& [file, folder_part] :
+       {std::pair<std::string, std::string>{"C:\\Games\\x.exe", "C:\\Games\\"},
+        {"Games\\x.exe", "Games\\"},
+        {"\\x.exe", ""},
+        {"a/b.exe", ""},
+        {longest + "x.exe", longest}})
+    EXPECT_EQ(launch_folder(file.c_str(), part) > 0 ? std::string(part) : "", folder_part) << file.size();
   for (const std::string& too_long :
        {"C:\\" + std::string(508, 'd') + "\\x.exe", std::string(5000, 'e') + "\\x"})
     EXPECT_EQ(run_program(too_long.c_str(), "", "", 0), 0) << too_long.size();
