@@ -153,15 +153,18 @@ project_version() { sed -n 's/^project([^)]*VERSION \([0-9.]*\).*/\1/p' "$ROOT/C
 
 # Unpacks the check kit into an empty folder outside the build and the clone, runs run-checks.cmd
 # there under the 32-bit Wine, as a Windows user would, and checks its report: every test the build's
-# ctest lists (build folder given) is there, and none failed. The folder goes at the end.
+# ctest lists (build folder given) is there, and none failed. The folder goes at the end. Its path has
+# spaces, brackets and an accented letter, as a download folder of a user named José has.
 run_check_kit() {
-  local build=$1 version folder report names name missing=0 started=$SECONDS
+  local build=$1 version folder kit report names name missing=0 started=$SECONDS
   version=$(project_version)
   folder=$(mktemp -d "$WINE_ROOT/tmp/qrc-checks.XXXXXX")
-  unzip -q "$DIST/ResolutionChanger-$version-checks-win32.zip" -d "$folder"
-  WINEPREFIX="$WINE_PREFIXES/win32" chroot "$WINE_ROOT" /usr/bin/env -C "${folder#"$WINE_ROOT"}" \
+  kit="$folder/Téléchargements/Quarvelton checks (1)"
+  mkdir -p "$kit"
+  unzip -q "$DIST/ResolutionChanger-$version-checks-win32.zip" -d "$kit"
+  WINEPREFIX="$WINE_PREFIXES/win32" chroot "$WINE_ROOT" /usr/bin/env -C "${kit#"$WINE_ROOT"}" \
     "$(wine_loader win32)" cmd /c run-checks.cmd </dev/null || true
-  report=$(tr -d '\r' <"$folder/checks-report.txt" 2>/dev/null || true)
+  report=$(tr -d '\r' <"$kit/checks-report.txt" 2>/dev/null || true)
   rm -rf --one-file-system "$folder"
   names=$(ctest --test-dir "$build" -N | sed -n 's/^ *Test *#[0-9]*: //p')
   for name in $names; do
