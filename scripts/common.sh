@@ -107,6 +107,13 @@ start_wine_session() {
     if [ "${QRC_USE_DISPLAY:-0}" != 1 ] && ! grep -q '"Managed"="N"' "$prefix/user.reg" 2>/dev/null; then
       wine_for "$target" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f </dev/null >/dev/null 2>&1
     fi
+    # Windows with its error reporting off, as the check kit's runner sets it for the tests, ends a program
+    # that crashes at once with its exception code. Wine ignores that and starts winedbg, whose dialog
+    # nobody answers under Xvfb; with no debugger it can start, it ends the program as Windows does.
+    if ! grep -q '^"Debugger"=""' "$prefix/system.reg" 2>/dev/null; then
+      wine_for "$target" reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Debugger /d '' /f \
+        </dev/null >/dev/null 2>&1
+    fi
   done
   set_screen_dpi 96
 }
@@ -146,15 +153,18 @@ project_version() { sed -n 's/^project([^)]*VERSION \([0-9.]*\).*/\1/p' "$ROOT/C
 
 # Unpacks the check kit into an empty folder outside the build and the clone, runs run-checks.cmd
 # there under the 32-bit Wine, as a Windows user would, and checks its report: every test the build's
-# ctest lists (build folder given) is there, and none failed. The folder goes at the end.
+# ctest lists (build folder given) is there, and none failed. The folder goes at the end. Its path has
+# spaces, brackets and an accented letter, as a download folder of a user named José has.
 run_check_kit() {
-  local build=$1 version folder report names name missing=0 started=$SECONDS
+  local build=$1 version folder kit report names name missing=0 started=$SECONDS
   version=$(project_version)
   folder=$(mktemp -d "$WINE_ROOT/tmp/qrc-checks.XXXXXX")
-  unzip -q "$DIST/ResolutionChanger-$version-checks-win32.zip" -d "$folder"
-  WINEPREFIX="$WINE_PREFIXES/win32" chroot "$WINE_ROOT" /usr/bin/env -C "${folder#"$WINE_ROOT"}" \
+  kit="$folder/Téléchargements/Quarvelton checks (1)"
+  mkdir -p "$kit"
+  unzip -q "$DIST/ResolutionChanger-$version-checks-win32.zip" -d "$kit"
+  WINEPREFIX="$WINE_PREFIXES/win32" chroot "$WINE_ROOT" /usr/bin/env -C "${kit#"$WINE_ROOT"}" \
     "$(wine_loader win32)" cmd /c run-checks.cmd </dev/null || true
-  report=$(tr -d '\r' <"$folder/checks-report.txt" 2>/dev/null || true)
+  report=$(tr -d '\r' <"$kit/checks-report.txt" 2>/dev/null || true)
   rm -rf --one-file-system "$folder"
   names=$(ctest --test-dir "$build" -N | sed -n 's/^ *Test *#[0-9]*: //p')
   for name in $names; do

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Builds the release and packs, in dist/:
 #   ResolutionChanger-<version>-win32.zip         the 32-bit program and a short plain-text readme for players;
-#   ResolutionChanger-<version>-checks-win32.zip  the check kit: the same program, the 32-bit test programs,
-#                                                 the stand-in game, the runner, run-checks.cmd and a readme;
-#   SHA256SUMS                                    both zips and the program.
+#   ResolutionChanger-<version>-checks-win32.zip  the check kit: the same program, the 32-bit test programs
+#                                                 and their list, the stand-in game, the runner, run-checks.cmd
+#                                                 and a readme;
+#   SHA256SUMS                                    both zips, each named as it lies beside it.
 # The same commit gives the same bytes: the files carry the commit's date (or SOURCE_DATE_EPOCH).
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
@@ -41,15 +42,16 @@ cp "$DIST/win32/ResolutionChanger.exe" "$programs/quar.exe" "$programs/check_run
 # In the same order wherever it is built.
 mapfile -t tests < <(cd "$programs" && LC_ALL=C ls -- *_tests.exe)
 (cd "$programs" && cp "${tests[@]}" "$checks/")
+# The runner runs the programs the kit was packed with, so that one missing from the folder is a failure.
+printf '%s\r\n' "${tests[@]}" >"$checks/kit-programs.txt"
 windows_text "$ROOT/kit/run-checks.cmd" "$checks/run-checks.cmd"
 windows_text "$ROOT/kit/README.txt" "$checks/README.txt"
 pack "ResolutionChanger-$version-checks-win32.zip" "$checks" run-checks.cmd README.txt ResolutionChanger.exe \
-  check_runner.exe quar.exe "${tests[@]}"
+  check_runner.exe kit-programs.txt quar.exe "${tests[@]}"
 
-{
-  (cd "$DIST" && sha256sum "ResolutionChanger-$version-win32.zip")
-  (cd "$player" && sha256sum ResolutionChanger.exe)
-  (cd "$DIST" && sha256sum "ResolutionChanger-$version-checks-win32.zip")
-} >"$DIST/SHA256SUMS"
+# Only what is published beside it, so that "sha256sum -c SHA256SUMS" checks clean in the download folder;
+# the program is checked through its zip.
+(cd "$DIST" && sha256sum "ResolutionChanger-$version-win32.zip" "ResolutionChanger-$version-checks-win32.zip") \
+  >"$DIST/SHA256SUMS"
 echo "$DIST/ResolutionChanger-$version-win32.zip"
 echo "$DIST/ResolutionChanger-$version-checks-win32.zip"
