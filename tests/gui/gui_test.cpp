@@ -233,7 +233,6 @@ LRESULT CALLBACK close_at_wm_app(HWND window, UINT message, WPARAM wParam, LPARA
 // posts, and a notification sent from another thread, or posted with a pointer that means nothing,
 // free nothing and make no event. close_window then closes the window with its control, also while the
 // thread answers another thread's message.
-
 TEST_F(WindowsTest, OnlyTheThreadsOwnDestructionFreesAndOnlyItsOwnNotificationIsRead) {
   const HWND window = as_hwnd(open_window(2, 0, 0, 50, 50, WINDOW_HIDDEN, "kept", nullptr));
   set_control_parent(window);
@@ -266,12 +265,17 @@ TEST_F(WindowsTest, OnlyTheThreadsOwnDestructionFreesAndOnlyItsOwnNotificationIs
   EXPECT_EQ(
       std::tuple(IsWindow(window), IsWindow(edit), find_record(control_registry, 100), window_handle(2)),
       std::tuple(FALSE, FALSE, nullptr, nullptr));
+  // Sixteen messages can be on their way at once; one more pushes the oldest out.
+  PendingMessages pending{};
+  for (UINT message = 0; message < 17; ++message) push_pending(pending, {window, message, 0, 0});
+  EXPECT_EQ(std::tuple(pending.count, pending.entries[0].message, newest_pending(pending, window)->message),
+            std::tuple(16u, 1u, 16u));
 }
 
 using Creator = INT_PTR (*)(ObjectNumber, int, int, int, int, const char*, DWORD);
 
 // Each kind's styles with the caller's flags and the edge swapped by CONTROL_FLAG_EDGE, its font
-// the default GUI font, and its text in and out: at most CONTROL_TEXT_MAX characters, and never past the
+// the default GUI font, and its text in and out: at most 31999 characters, and never past the
 // scratch area's last byte (a stand-in area with guard bytes behind it shows any write past the end). A
 // record goes with its window, and a creation that fails keeps none.
 TEST_F(ControlsTest, ControlsLiveUnderTheirNumbersWithTheirStylesAndTexts) {
@@ -290,7 +294,7 @@ TEST_F(ControlsTest, ControlsLiveUnderTheirNumbersWithTheirStylesAndTexts) {
                          GetDlgItem(GetParent(control), 100), SendMessageA(control, WM_GETFONT, 0, 0)),
               std::tuple(style, extended_style, control, reinterpret_cast<LRESULT>(default_font)));
     set_control_text(100, written.c_str());
-    EXPECT_EQ(std::string(get_control_text(100)), written.substr(0, CONTROL_TEXT_MAX));
+    EXPECT_EQ(std::string(get_control_text(100)), written.substr(0, 31999));
     scratch_release(string_scratch);
   }
   static char area[SCRATCH_SIZE + 16];
