@@ -197,15 +197,28 @@ void save_expecting(const Changer& changer, const char* error, const char* file,
   expect_saved(changer, error, file, expected);
 }
 
+enum Arrival { SENT, POSTED, SENT_WHILE_THE_BOX_IS_OPEN };
+
 // Each game folder: the changer started in it shows the stored words (0 for what it cannot read)
 // and creates nothing, Save of 1280 x 1024 changes those two words alone or says why it cannot,
 // Run starts the game there, shown, with the saved resolution (the arguments never do), and the
-// close box ends the changer with exit code 0. A player may do it all with the keyboard: Tab selects
-// the number it lands on, so that typing replaces it, Space presses Save, Enter closes the box a refused
-// Save shows, and the focus is where it was after the box and after a switch to another window and back.
+// close box ends the changer with exit code 0. Without the game, the form shows the error and the changer
+// ends. A player may do it all with the keyboard: Tab selects the number it lands on, so that typing
+// replaces it, Space presses Save, Enter closes the box a refused Save shows, and the focus is where it was
+// after the box and after a switch to another window and back.
+// What another process posts or sends to the changer, to the form shown or hidden, or while the changer's
+// error box is open, reads nothing that is its own and frees nothing: a WM_COMMAND naming the sender's own
+// window runs no handler of its choosing (the address would be ExitProcess, the same in every process), a
+// WM_NOTIFY's pointer, which means nothing here, is not read, and WM_DESTROY and WM_NCDESTROY free nothing
+// of the form, the boxes or Save: the changer still answers, keeps its texts, and both boxes take typing.
+// It is then closed as tools close programs, with a WM_CLOSE sent while it waits with nothing else to do
+// (the mouse away from it: over a button, Wine runs a timer that ends every wait).
 TEST(EndToEnd, EachGameFolderShowsTheStoredWordsSavesOnlyThemAndRunsTheGame) {
   const HWND elsewhere = CreateWindowExA(0, "STATIC", "elsewhere", WS_POPUP | WS_VISIBLE, 0, 0, 40, 40,
-                                         nullptr, nullptr, nullptr, nullptr);
+                                         nullptr, nullptr, nullptr, nullptr),
+             own = CreateWindowExA(0, "STATIC", "", 0, 0, 0, 1, 1, HWND_MESSAGE, nullptr, nullptr, nullptr);
+  SetPropA(own, "KVQ_EVT_273_0",
+           reinterpret_cast<HANDLE>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "ExitProcess")));
   struct Case {
     std::string name;
     std::string subfolder;  // the game's folder below the temporary one
@@ -215,8 +228,27 @@ TEST(EndToEnd, EachGameFolderShowsTheStoredWordsSavesOnlyThemAndRunsTheGame) {
     const char* run_title;  // the window Run opens; null: Run is not clicked
     const char* arguments;
     bool keyboard = false;  // from start-up on, keys alone
+    // What another process sends or posts first, how, to which control (0: the form), and whether it
+    // hides the form meanwhile.
+    UINT foreign = 0;
+    Arrival arrival = SENT;
+    int receiver = 0;
+    bool hidden = false;
   };
   std::vector<Case> cases;
+  // clang-format off
+  const std::tuple<UINT, Arrival, int, bool> foreign[] = {
+      {WM_COMMAND, SENT, 0, false}, {WM_NOTIFY, SENT, 0, false}, {WM_NOTIFY, POSTED, 0, false},
+      {WM_NOTIFY, POSTED, 0, true}, {WM_DESTROY, SENT, ID_SAVE_BUTTON, false}, {WM_DESTROY, POSTED, ID_WIDTH_BOX, true},
+      {WM_NCDESTROY, SENT, 0, false}, {WM_NCDESTROY, SENT, ID_WIDTH_BOX, false}, {WM_NCDESTROY, SENT, 0, true},
+      {WM_NCDESTROY, SENT, ID_WIDTH_BOX, true}, {WM_NCDESTROY, POSTED, 0, true}, {WM_NCDESTROY, POSTED, ID_HEIGHT_BOX, true},
+      {WM_NCDESTROY, POSTED, ID_SAVE_BUTTON, true}, {WM_NCDESTROY, SENT_WHILE_THE_BOX_IS_OPEN, ID_WIDTH_BOX, false}};
+  // clang-format on
+  for (const auto& [message, arrival, id, hidden] : foreign)
+    cases.push_back({std::to_string(message) + " to " + std::to_string(id) + ", arrival " +
+                         std::to_string(arrival) + (hidden ? ", hidden" : ""),
+                     "", FILE, FOLDER, FILE, SAMPLE_CONFIG, nullptr, nullptr, "", false, message, arrival, id,
+                     hidden});
   for (size_t size = 0; size <= 16; ++size)
     cases.push_back(
         {std::to_string(size) + " bytes", "", FILE, FOLDER, FILE, pattern(size), nullptr, nullptr, ""});
@@ -237,7 +269,8 @@ TEST(EndToEnd, EachGameFolderShowsTheStoredWordsSavesOnlyThemAndRunsTheGame) {
                 {"quar.exe is a folder", "", FOLDER, FOLDER, FILE, stored, nullptr, "quar.exe", ""},
                 {"a long path", deep, FILE, FOLDER, FILE, stored, nullptr, game, ""},
                 {"ANSI, arguments", ansi, FILE, FOLDER, FILE, SAMPLE_CONFIG, nullptr, game, arguments},
-                {"keyboard only", "", FILE, FOLDER, FILE, SAMPLE_CONFIG, nullptr, nullptr, "", true}});
+                {"keyboard only", "", FILE, FOLDER, FILE, SAMPLE_CONFIG, nullptr, nullptr, "", true},
+                {"no game", "", NONE, FOLDER, FILE, SAMPLE_CONFIG, nullptr, nullptr, ""}});
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     TempFolder temp;
@@ -254,10 +287,40 @@ TEST(EndToEnd, EachGameFolderShowsTheStoredWordsSavesOnlyThemAndRunsTheGame) {
     HANDLE held = c.config == SHARED ? hold(FILE_SHARE_READ | FILE_SHARE_WRITE) : INVALID_HANDLE_VALUE;
     Changer changer;
     ASSERT_TRUE(changer.start(folder, c.arguments));
+    if (c.game == NONE) {
+      EXPECT_TRUE(changer.shows("1024", "768")) << "nothing read";
+      EXPECT_EQ(changer.answer_message_box(), "Error: Cannot find quar.exe in this folder");
+      EXPECT_EQ(std::tuple(changer.exit_code(), read_file_bytes(CONFIG)), std::tuple(0u, c.stored));
+      continue;
+    }
     const bool readable = !c.error || c.config == HELD || c.config == SHARED || c.config == READ_ONLY;
     EXPECT_TRUE(readable ? changer.shows(shown(c.stored, 8), shown(c.stored, 10)) : changer.shows("0", "0"));
     EXPECT_EQ(GetFileAttributesA(checked), kind) << "reading creates nothing";
     if (c.config == HELD) held = hold(FILE_SHARE_READ);
+    if (c.foreign) {
+      const HWND receiver = c.receiver ? changer.control(c.receiver) : changer.form;
+      const LPARAM lParam = c.foreign == WM_COMMAND  ? reinterpret_cast<LPARAM>(own)
+                            : c.foreign == WM_NOTIFY ? 0x10
+                                                     : 0;
+      if (c.hidden) ShowWindow(changer.form, SW_HIDE);
+      if (c.arrival == SENT_WHILE_THE_BOX_IS_OPEN) {
+        changer.set_text(ID_HEIGHT_BOX, "");
+        changer.click(ID_SAVE_BUTTON);
+        EXPECT_TRUE(wait_until([&] { return !IsWindowEnabled(changer.form); })) << "the box is open";
+      }
+      c.arrival == POSTED ? PostMessageA(receiver, c.foreign, 0, lParam)
+                          : send(receiver, c.foreign, 0, lParam);
+      ASSERT_TRUE(changer.answers()) << "the changer stopped answering";
+      if (c.arrival == SENT_WHILE_THE_BOX_IS_OPEN) {
+        EXPECT_EQ(changer.answer_message_box(), std::string("Error: ") + RANGE_ERROR);
+        changer.set_text(ID_HEIGHT_BOX, "720");
+      }
+      if (c.hidden) ShowWindow(changer.form, SW_SHOW);
+      EXPECT_EQ(
+          std::tuple(window_text(changer.form), changer.text(ID_SAVE_BUTTON), changer.text(ID_WIDTH_BOX),
+                     changer.text(ID_HEIGHT_BOX)),
+          std::tuple(std::string(FORM_TITLE), std::string("Save"), std::string("1280"), std::string("720")));
+    }
     if (c.keyboard) {
       // One chain, so that keys that went astray press nothing more (Run among them).
       HWND box = nullptr;
@@ -292,7 +355,13 @@ TEST(EndToEnd, EachGameFolderShowsTheStoredWordsSavesOnlyThemAndRunsTheGame) {
     const Bytes log = read_file_bytes("quar.log");
     EXPECT_EQ(std::string(log.begin(), log.end()),
               c.run_title == game ? "1280x1024 1 " + folder.substr(0, folder.size() - 1) + "\r\n" : "");
-    PostMessageA(changer.form, WM_SYSCOMMAND, SC_CLOSE, 0);
+    if (c.foreign) {
+      SetCursorPos(0, 0);
+      Sleep(500);  // what the mouse queued is handled meanwhile
+      send(changer.form, WM_CLOSE, 0, 0);
+    } else {
+      PostMessageA(changer.form, WM_SYSCOMMAND, SC_CLOSE, 0);
+    }
     EXPECT_EQ(changer.exit_code(), 0u) << "the changer stayed open until closed";
     // The first failed row is the one to read; the later ones would only look briefly and fail too.
     if (HasFailure()) break;
@@ -325,93 +394,6 @@ TEST(EndToEnd, SaveTakesTheLeadingNumberOfTheBoxAndOnlyFrom1To32767) {
     EXPECT_EQ(changer.text(ID_WIDTH_BOX), kept);
     save_expecting(changer, saved_width ? nullptr : RANGE_ERROR, CONFIG,
                    saved_width ? with_resolution(SAMPLE_CONFIG, saved_width, 600) : before);
-    if (HasFailure()) break;
-  }
-}
-
-TEST(EndToEnd, WithoutTheGameTheFormShowsTheErrorAndTheProgramEnds) {
-  TempFolder folder;
-  lay_out(NONE, FOLDER, FILE, SAMPLE_CONFIG);
-  Changer changer;
-  ASSERT_TRUE(changer.start(folder.path));
-  ASSERT_TRUE(changer.shows("1024", "768")) << "nothing read";
-  EXPECT_EQ(changer.answer_message_box(), "Error: Cannot find quar.exe in this folder");
-  EXPECT_EQ(changer.exit_code(), 0u);
-  EXPECT_EQ(read_file_bytes(CONFIG), SAMPLE_CONFIG);
-}
-
-// Tools close programs by sending WM_CLOSE: the changer ends at once, also while it waits with nothing else
-// to do. (The mouse is kept away: over a button, Wine runs a timer that ends every wait.)
-TEST(EndToEnd, ASentCloseEndsTheChanger) {
-  TempFolder game;
-  Changer changer;
-  ASSERT_TRUE(start_in_sample_game(changer, game));
-  SetCursorPos(0, 0);
-  Sleep(500);  // what start-up and the mouse queued is handled meanwhile
-  send(changer.form, WM_CLOSE, 0, 0);
-  EXPECT_EQ(changer.exit_code(), 0u);
-}
-
-// What another process posts or sends to the changer, to the form shown or hidden, or while the
-// changer's error box is open, reads nothing that is its own and frees nothing: a WM_COMMAND naming the
-// sender's own window runs no handler of its choosing (the address would be ExitProcess, the same in
-// every process), a WM_NOTIFY's pointer, which means nothing here, is not read, and WM_DESTROY and
-// WM_NCDESTROY free nothing of the form, the boxes or Save. The changer still answers, both boxes keep
-// their texts and take typing, Save saves, and the close box ends the changer with exit code 0.
-TEST(EndToEnd, MessagesFromAnotherProcessChangeNothing) {
-  HWND own = CreateWindowExA(0, "STATIC", "", 0, 0, 0, 1, 1, HWND_MESSAGE, nullptr, nullptr, nullptr);
-  const FARPROC exit_process = GetProcAddress(GetModuleHandleA("kernel32.dll"), "ExitProcess");
-  SetPropA(own, "KVQ_EVT_273_0", reinterpret_cast<HANDLE>(exit_process));
-  enum Arrival { SENT, POSTED, SENT_WHILE_THE_BOX_IS_OPEN };
-  // The message, how it comes, the control that receives it (0: the form), whether the other process
-  // hides the form first and shows it again after.
-  // clang-format off
-  const std::tuple<UINT, Arrival, int, bool> cases[] = {
-      {WM_COMMAND, SENT, 0, false}, {WM_NOTIFY, SENT, 0, false}, {WM_NOTIFY, POSTED, 0, false},
-      {WM_NOTIFY, POSTED, 0, true}, {WM_DESTROY, SENT, ID_SAVE_BUTTON, false}, {WM_DESTROY, POSTED, ID_WIDTH_BOX, true},
-      {WM_NCDESTROY, SENT, 0, false}, {WM_NCDESTROY, SENT, ID_WIDTH_BOX, false}, {WM_NCDESTROY, SENT, 0, true},
-      {WM_NCDESTROY, SENT, ID_WIDTH_BOX, true}, {WM_NCDESTROY, POSTED, 0, true}, {WM_NCDESTROY, POSTED, ID_HEIGHT_BOX, true},
-      {WM_NCDESTROY, POSTED, ID_SAVE_BUTTON, true}, {WM_NCDESTROY, SENT_WHILE_THE_BOX_IS_OPEN, ID_WIDTH_BOX, false}};
-  // clang-format on
-  for (const auto& [message, arrival, id, hidden] : cases) {
-    SCOPED_TRACE(testing::Message() << message << " to " << id << ", arrival " << arrival
-                                    << (hidden ? ", hidden" : ""));
-    TempFolder game;
-    Changer changer;
-    ASSERT_TRUE(start_in_sample_game(changer, game));
-    const HWND receiver = id ? changer.control(id) : changer.form;
-    const LPARAM lParam = message == WM_COMMAND  ? reinterpret_cast<LPARAM>(own)
-                          : message == WM_NOTIFY ? 0x10
-                                                 : 0;
-    if (hidden) ShowWindow(changer.form, SW_HIDE);
-    if (arrival == SENT_WHILE_THE_BOX_IS_OPEN) {
-      changer.set_text(ID_HEIGHT_BOX, "");
-      changer.click(ID_SAVE_BUTTON);
-      EXPECT_TRUE(wait_until([&] { return !IsWindowEnabled(changer.form); })) << "the box is open";
-    }
-    if (arrival == POSTED) {
-      PostMessageA(receiver, message, 0, lParam);
-    } else {
-      send(receiver, message, 0, lParam);
-    }
-    ASSERT_TRUE(changer.answers()) << "the changer stopped answering";
-    if (arrival == SENT_WHILE_THE_BOX_IS_OPEN) {
-      EXPECT_EQ(changer.answer_message_box(), std::string("Error: ") + RANGE_ERROR);
-      changer.set_text(ID_HEIGHT_BOX, "720");
-    }
-    if (hidden) ShowWindow(changer.form, SW_SHOW);
-    EXPECT_EQ(
-        std::tuple(window_text(changer.form), changer.text(ID_SAVE_BUTTON), changer.text(ID_WIDTH_BOX),
-                   changer.text(ID_HEIGHT_BOX)),
-        std::tuple(std::string(FORM_TITLE), std::string("Save"), std::string("1280"), std::string("720")));
-    changer.type(ID_WIDTH_BOX, "640");
-    changer.type(ID_HEIGHT_BOX, "720");
-    EXPECT_EQ(std::tuple(changer.text(ID_WIDTH_BOX), changer.text(ID_HEIGHT_BOX)),
-              std::tuple(std::string("640"), std::string("720")))
-        << "both boxes take typing";
-    save_expecting(changer, nullptr, CONFIG, with_resolution(SAMPLE_CONFIG, 640, 720));
-    PostMessageA(changer.form, WM_SYSCOMMAND, SC_CLOSE, 0);
-    EXPECT_EQ(changer.exit_code(), 0u) << "the close box ends the changer";
     if (HasFailure()) break;
   }
 }

@@ -86,10 +86,8 @@ class FormLayerTest : public testing::Test {
       init_runtime_for_tests();
       init_windows();
       init_controls();
-      WNDCLASSA window_class{};
-      window_class.lpfnWndProc = test_procedure;
-      window_class.hInstance = program_module;
-      window_class.lpszClassName = "FormLayerTestWindow";
+      const WNDCLASSA window_class{0,       test_procedure, 0,       0,       program_module,
+                                   nullptr, nullptr,        nullptr, nullptr, "FormLayerTestWindow"};
       return RegisterClassA(&window_class) != 0;
     }();
     ASSERT_TRUE(ready);
@@ -261,10 +259,8 @@ TEST_F(Hook, EachMessageReachesItsHandlerCallbackAndWindowInOrder) {
 
 // A window of a class of its own, named as the controls whose notifications the event translation reads.
 HWND window_of_class(const char* name) {
-  WNDCLASSA window_class{};
-  window_class.lpfnWndProc = DefWindowProcA;
-  window_class.hInstance = program_module;
-  window_class.lpszClassName = name;
+  const WNDCLASSA window_class{0,       DefWindowProcA, 0,       0,       program_module,
+                               nullptr, nullptr,        nullptr, nullptr, name};
   RegisterClassA(&window_class);
   return CreateWindowExA(0, name, "", 0, 0, 0, 1, 1, HWND_MESSAGE, nullptr, program_module, nullptr);
 }
@@ -335,7 +331,9 @@ static_assert(!BindableAs<WM_COMMAND, NotifyHandler> && !BindableAs<WM_HSCROLL, 
 
 // Ids and (message, code) pairs are written signed and pointer-wide after their prefixes; a
 // binding is replaced and removed under its key, and a window that is gone takes none. A key that
-// would be cut at the scratch area's end is refused: the cut key could name another binding.
+// would be cut at the scratch area's end is refused: the cut key could name another binding. Only text
+// names beginning exactly with "KVQ_" are swept; on Windows the sweep is given atom names as atoms, and
+// Wine gives every name as text, so only a direct call shows the atom rule there.
 TEST_F(Bindings, KeysAreSignedPointerSizedNumbersAfterTheirPrefix) {
   const INT_PTR wide = sizeof(void*) == 8 ? static_cast<INT_PTR>(0x123456789ABLL) : INT_MAX;
   HWND form = make_window(), control = make_window(form), gone = make_window();
@@ -356,12 +354,7 @@ TEST_F(Bindings, KeysAreSignedPointerSizedNumbersAfterTheirPrefix) {
   EXPECT_EQ(std::tuple(find_event_handler(form, INT_MIN, -2), scratch_cursor),
             std::tuple(nullptr, scratch_last_byte() - 8));
   scratch_release(string_scratch);
-}
-
-// Only text names beginning exactly with "KVQ_" are swept. On Windows the sweep is given atom
-// names as atoms; Wine gives every name as text, so only a direct call shows the atom rule there.
-TEST_F(Bindings, SweepRemovesTextNamesBeginningExactlyWithThePrefix) {
-  HWND window = make_window();
+  const HWND window = make_window();
   const ATOM atom = GlobalAddAtomA("KVQ_ATOM");
   for (LPCSTR name : std::initializer_list<LPCSTR>{MAKEINTATOM(atom), "KVQ_", "kvq_x", "KVQ"}) {
     SetPropA(window, name, reinterpret_cast<HANDLE>(7));
@@ -385,12 +378,11 @@ TEST_F(Colours, ControlColoursPaintTheBoundControl) {
   const COLORREF text = RGB(1, 2, 3), back = RGB(4, 5, 6), red = RGB(255, 0, 0), blue = RGB(0, 0, 255);
   const int too_big = COLOUR_WHITE + 1;
   // Background and text colour, whether the control is enabled; the DC's colours after.
+  // clang-format off
   const std::tuple<int, int, BOOL, COLORREF, COLORREF> cases[] = {
-      {COLOUR_NONE, red, TRUE, text, back},
-      {0, red, TRUE, red, 0},
-      {too_big, red, TRUE, text, back},
-      {blue, red, FALSE, text, blue},
-      {COLOUR_WHITE, COLOUR_WHITE, TRUE, COLOUR_WHITE, COLOUR_WHITE}};
+      {COLOUR_NONE, red, TRUE, text, back}, {0, red, TRUE, red, 0}, {too_big, red, TRUE, text, back},
+      {blue, red, FALSE, text, blue}, {COLOUR_WHITE, COLOUR_WHITE, TRUE, COLOUR_WHITE, COLOUR_WHITE}};
+  // clang-format on
   for (const auto& [background, text_colour, enabled, text_seen, back_seen] : cases) {
     EnableWindow(edit, enabled);
     SetTextColor(dc, text);

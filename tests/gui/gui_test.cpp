@@ -25,6 +25,18 @@ LPARAM as_lparam(HWND window) { return reinterpret_cast<LPARAM>(window); }
 
 using Box = std::array<LONG, 4>;
 
+Box window_box(HWND window) {
+  RECT r;
+  GetWindowRect(window, &r);
+  return {r.left, r.top, r.right, r.bottom};
+}
+
+POINT cursor_position() {
+  POINT at;
+  GetCursorPos(&at);
+  return at;
+}
+
 // The colour the window's background is erased with.
 COLORREF erase_colour(HWND window) {
   HDC screen = GetDC(nullptr), dc = CreateCompatibleDC(screen);
@@ -57,11 +69,10 @@ TEST_F(WindowsTest, ClassesAndRecordsLiveAsLongAsTheirWindows) {
                                                           {WINDOW_HIDDEN | WS_POPUP, WS_POPUP, WS_VISIBLE}};
   for (const auto& [flags, has, has_not] : styles) {
     const HWND window = as_hwnd(open_window(8, 30, 40, 200, 80, flags, "", nullptr));
-    const LONG_PTR style = GetWindowLongPtrA(window, GWL_STYLE);
-    RECT outer, client;
-    GetWindowRect(window, &outer);
+    RECT client;
     GetClientRect(window, &client);
-    EXPECT_EQ(std::tuple(style & (has | has_not), outer.left, outer.top, client.right, client.bottom),
+    EXPECT_EQ(std::tuple(GetWindowLongPtrA(window, GWL_STYLE) & (has | has_not), window_box(window)[0],
+                         window_box(window)[1], client.right, client.bottom),
               std::tuple(has, 30, 40, 200, 80))
         << flags;
   }
@@ -390,24 +401,15 @@ TEST_F(EventsTest, EachMessageMakesItsEventAtTheWait) {
   // To whom, the message, wParam, lParam; what the wait returns, for which window, control and type.
   // clang-format off
   const std::tuple<HWND, UINT, WPARAM, LPARAM, INT_PTR, ObjectNumber, INT_PTR, INT_PTR> cases[] = {
-      {inner, WM_COMMAND, MAKEWPARAM(5, BN_CLICKED), button, EVENT_CONTROL, 2, 5, 0},
-      {inner, WM_COMMAND, MAKEWPARAM(6, EN_CHANGE), edit, EVENT_CONTROL, 2, 6, EN_CHANGE},
-      {inner, WM_COMMAND, MAKEWPARAM(77, 0), menu_source, EVENT_MENU, 2, 77, 0},
-      {inner, WM_COMMAND, MAKEWPARAM(7, LBN_SELCHANGE), list, EVENT_CONTROL, 2, 7, EVENT_TYPE_LEFT_CLICK},
-      {inner, WM_COMMAND, MAKEWPARAM(7, LBN_DBLCLK), list, EVENT_CONTROL, 2, 7, EVENT_TYPE_LEFT_DOUBLE_CLICK},
-      {inner, WM_COMMAND, MAKEWPARAM(7, LBN_SETFOCUS), list, WM_COMMAND, 2, 7, LBN_SETFOCUS},
-      {inner, WM_HSCROLL, SB_LINEDOWN, bar, EVENT_CONTROL, 1, 8, -1},
-      {inner, WM_VSCROLL, SB_LINEUP, bar, EVENT_CONTROL, 1, 8, -1},
-      {window, WM_COMMAND, 7, 0, EVENT_MENU, 1, 7, -1},
-      {window, WM_COMMAND, MAKEWPARAM(9, 1), 0, EVENT_MENU, 1, 9, -1},
-      {window, MSG_MOUSE_NOTIFY, 4, WM_LBUTTONDBLCLK, EVENT_MOUSE_NOTIFY, 1, 4, EVENT_TYPE_LEFT_DOUBLE_CLICK},
-      {window, MSG_MOUSE_NOTIFY, 4, WM_RBUTTONDBLCLK, EVENT_MOUSE_NOTIFY, 1, 4, EVENT_TYPE_RIGHT_DOUBLE_CLICK},
-      {window, MSG_MOUSE_NOTIFY, 4, WM_LBUTTONUP, EVENT_MOUSE_NOTIFY, 1, 4, EVENT_TYPE_LEFT_CLICK},
-      {window, MSG_MOUSE_NOTIFY, 4, WM_RBUTTONUP, EVENT_MOUSE_NOTIFY, 1, 4, EVENT_TYPE_RIGHT_CLICK},
-      {window, MSG_MOUSE_NOTIFY, 4, WM_MOUSEMOVE, MSG_MOUSE_NOTIFY_QUEUED, 1, 4, -1},
-      {window, WM_SIZE, SIZE_RESTORED, MAKELPARAM(3, 4), EVENT_SIZE_WINDOW, 1, -9, -1},
-      {window, WM_CLOSE, 0, 0, EVENT_CLOSE_WINDOW, 1, -9, -1},
-      {window, WM_APP, 3, 4, WM_APP, 1, -9, -1}};
+      {inner, WM_COMMAND, MAKEWPARAM(5, BN_CLICKED), button, EVENT_CONTROL, 2, 5, 0}, {inner, WM_HSCROLL, SB_LINEDOWN, bar, EVENT_CONTROL, 1, 8, -1},
+      {inner, WM_COMMAND, MAKEWPARAM(6, EN_CHANGE), edit, EVENT_CONTROL, 2, 6, EN_CHANGE}, {inner, WM_VSCROLL, SB_LINEUP, bar, EVENT_CONTROL, 1, 8, -1},
+      {inner, WM_COMMAND, MAKEWPARAM(77, 0), menu_source, EVENT_MENU, 2, 77, 0}, {window, WM_COMMAND, 7, 0, EVENT_MENU, 1, 7, -1},
+      {inner, WM_COMMAND, MAKEWPARAM(7, LBN_SELCHANGE), list, EVENT_CONTROL, 2, 7, 0}, {window, WM_COMMAND, MAKEWPARAM(9, 1), 0, EVENT_MENU, 1, 9, -1},
+      {inner, WM_COMMAND, MAKEWPARAM(7, LBN_DBLCLK), list, EVENT_CONTROL, 2, 7, 2}, {window, WM_SIZE, SIZE_RESTORED, MAKELPARAM(3, 4), EVENT_SIZE_WINDOW, 1, -9, -1},
+      {inner, WM_COMMAND, MAKEWPARAM(7, LBN_SETFOCUS), list, WM_COMMAND, 2, 7, LBN_SETFOCUS}, {window, WM_CLOSE, 0, 0, EVENT_CLOSE_WINDOW, 1, -9, -1},
+      {window, MSG_MOUSE_NOTIFY, 4, WM_LBUTTONDBLCLK, EVENT_MOUSE_NOTIFY, 1, 4, 2}, {window, MSG_MOUSE_NOTIFY, 4, WM_RBUTTONDBLCLK, EVENT_MOUSE_NOTIFY, 1, 4, 3},
+      {window, MSG_MOUSE_NOTIFY, 4, WM_LBUTTONUP, EVENT_MOUSE_NOTIFY, 1, 4, 0}, {window, MSG_MOUSE_NOTIFY, 4, WM_RBUTTONUP, EVENT_MOUSE_NOTIFY, 1, 4, 1},
+      {window, MSG_MOUSE_NOTIFY, 4, WM_MOUSEMOVE, MSG_MOUSE_NOTIFY_QUEUED, 1, 4, -1}, {window, WM_APP, 3, 4, WM_APP, 1, -9, -1}};
   // clang-format on
   for (const auto& [receiver, message, wParam, lParam, result, number, control, type] : cases) {
     current_event.control = -9;
@@ -420,12 +422,6 @@ TEST_F(EventsTest, EachMessageMakesItsEventAtTheWait) {
   }
   EXPECT_EQ(std::tuple(current_event.wParam, current_event.lParam, IsWindow(window)), std::tuple(3, 4, TRUE));
   EXPECT_EQ(SendMessageA(window, WM_COMMAND, MAKEWPARAM(9, 1), 0), 0x10000);
-}
-
-Box window_box(HWND window) {
-  RECT r;
-  GetWindowRect(window, &r);
-  return {r.left, r.top, r.right, r.bottom};
 }
 
 WNDPROC library_procedure;
@@ -482,16 +478,17 @@ class Sizing : public GuiTest {
 // across an edge chooses the edge or corner it leads to, puts the cursor on it (inside the right and bottom
 // sides, and the top-left grip inside both its sides) with its shape, and leaves the window; a key along the
 // chosen edge, or any from a corner, steps the cursor and the sides that follow it. Another window's Escape
-// changes nothing; Escape puts the window back, and the cursor too when the mode began with no edge. A side
+// changes nothing; Escape puts the window back, and the cursor too when the mode began with no edge and the
+// mouse has not moved since. A side
 // stops at the smallest width and height, and the window has the last word; Enter keeps the size. From the
-// border the side follows the mouse.
+// border the side follows the mouse. Every way the mode ends lets go of the mouse: the release of a quick
+// click on the border, queued before the mode took the mouse, comes as WM_NCLBUTTONUP; a mode started from
+// the border once the button is up ends at once; the mode also ends when its window loses the mouse or goes
+// away, but not at a WM_CAPTURECHANGED that says so falsely.
 TEST_F(Sizing, KeysAndTheMouseSizeTheWindowUntilTheModeEnds) {
   HWND sized = open(1, 200), other = open(2, 600);
   EXPECT_EQ(sizing_handler(sized, WM_SYSCOMMAND, SC_SIZE | 9, 0), UNHANDLED_RESULT) << "no edge";
   const Box start_box{200, 150, 520, 390};
-  const auto shape = [](int id) {
-    return LoadImageA(nullptr, MAKEINTRESOURCEA(id), IMAGE_CURSOR, 0, 0, LR_SHARED | LR_DEFAULTSIZE);
-  };
   // The edge the mode starts with, the key; the edge then, the cursor (and its shape, 0: not asked), the
   // window.
   // clang-format off
@@ -511,17 +508,17 @@ TEST_F(Sizing, KeysAndTheMouseSizeTheWindowUntilTheModeEnds) {
     start(sized, edge, 360, 270, edge != 0);
     key(sized, arrow);
     key(other, VK_ESCAPE);
-    POINT at;
-    GetCursorPos(&at);
+    POINT at = cursor_position();
     EXPECT_EQ(std::tuple(sizing_state.active, sizing_state.edge, at.x, at.y, window_box(sized)),
               std::tuple(1, chosen, cursor.x, cursor.y, box))
         << edge << ", " << arrow;
-    EXPECT_TRUE(!cursor_shape || GetCursor() == shape(cursor_shape)) << edge << ", " << arrow;
+    EXPECT_TRUE(!cursor_shape || GetCursor() == LoadCursorA(nullptr, MAKEINTRESOURCEA(cursor_shape)))
+        << arrow;
     key(sized, VK_ESCAPE);
-    GetCursorPos(&at);
+    at = cursor_position();
     const POINT back = edge ? cursor : POINT{360, 270};
-    EXPECT_EQ(std::tuple(sizing_state.active, at.x, at.y, window_box(sized)),
-              std::tuple(0, back.x, back.y, start_box))
+    EXPECT_EQ(std::tuple(sizing_state.active, GetCapture(), at.x, at.y, window_box(sized)),
+              std::tuple(0, nullptr, back.x, back.y, start_box))
         << edge << ", " << arrow;
   }
   for (const auto& [edge, arrow, least] :
@@ -532,38 +529,30 @@ TEST_F(Sizing, KeysAndTheMouseSizeTheWindowUntilTheModeEnds) {
     EXPECT_EQ(window_box(sized), least) << "the opposite side stays";
     key(sized, VK_ESCAPE);
   }
+  start(sized, 0, 360, 270);
+  SetCursorPos(300, 300);
+  SendMessageA(sized, WM_MOUSEMOVE, 0, 0);
+  key(sized, VK_RETURN);
+  EXPECT_EQ(std::pair(cursor_position().x, cursor_position().y), std::pair(300L, 300L)) << "moved, it stays";
   own_width = 250;
   start(sized, WMSZ_RIGHT, 518, 270, true);
   key(sized, VK_RIGHT);
   key(sized, VK_RETURN);
-  EXPECT_EQ(std::tuple(sizing_state.active, window_box(sized)), std::tuple(0, Box{200, 150, 450, 390}));
+  EXPECT_EQ(std::tuple(sizing_state.active, GetCapture(), window_box(sized)),
+            std::tuple(0, nullptr, Box{200, 150, 450, 390}));
   start(sized, WMSZ_BOTTOM, 360, 270, true);
   POINT to{10, 300};
   SendMessageA(sized, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(to.x, to.y));
   MapWindowPoints(sized, nullptr, &to, 1);
   SendMessageA(sized, WM_LBUTTONUP, 0, 0);
-  EXPECT_EQ(window_box(sized), (Box{200, 150, 450, to.y + 2})) << "the bottom follows the mouse";
-}
-
-// Every way the mode ends leaves the mouse to whoever clicks next. The release of a quick click on
-// the border, queued before the mode took the mouse, comes as WM_NCLBUTTONUP; a mode started from the
-// border once the button is up ends at once. The mode also ends when its window loses the mouse or
-// goes away.
-TEST_F(Sizing, EveryEndLetsGoOfTheMouse) {
-  HWND sized = open(1, 200), other = open(2, 600);
-  // The edge the mode starts with, whether the button is down, the message that ends it (none: the
-  // start itself).
-  const std::tuple<int, bool, UINT, WPARAM> endings[] = {{0, false, WM_KEYDOWN, VK_RETURN},
-                                                         {0, false, WM_KEYDOWN, VK_ESCAPE},
-                                                         {WMSZ_RIGHT, true, WM_LBUTTONUP, 0},
-                                                         {WMSZ_BOTTOM, true, WM_NCLBUTTONUP, HTBOTTOM},
-                                                         {WMSZ_RIGHT, false, 0, 0}};
-  for (const auto& [edge, button_down, message, wParam] : endings) {
-    start(sized, edge, 360, 270, button_down);
-    if (message) SendMessageA(sized, message, wParam, 0);
-    EXPECT_EQ(std::tuple(sizing_state.active, GetCapture()), std::tuple(0, nullptr))
-        << message << ", " << wParam;
-  }
+  EXPECT_EQ(std::tuple(GetCapture(), window_box(sized)), std::tuple(nullptr, Box{200, 150, 450, to.y + 2}))
+      << "the bottom follows the mouse";
+  start(sized, WMSZ_BOTTOM, 360, 270, true);
+  SendMessageA(sized, WM_NCLBUTTONUP, HTBOTTOM, 0);
+  EXPECT_EQ(std::tuple(sizing_state.active, GetCapture()), std::tuple(0, nullptr))
+      << "released on the border";
+  start(sized, WMSZ_RIGHT, 360, 270, false);
+  EXPECT_EQ(std::tuple(sizing_state.active, GetCapture()), std::tuple(0, nullptr)) << "released already";
   start(sized, 0, 360, 270);
   SendMessageA(sized, WM_CAPTURECHANGED, 0, 0);
   PostMessageA(sized, WM_CAPTURECHANGED, 0, reinterpret_cast<LPARAM>(other));

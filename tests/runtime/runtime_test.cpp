@@ -96,13 +96,10 @@ TEST_F(Strings, NothingIsWrittenPastTheScratchArea) {
   std::vector<char> area(SCRATCH_SIZE + 4096, 0x5A);
   string_scratch = area.data();
   const std::string long_text(100000, 'q');
-  const std::pair<Builder, size_t> cases[] = {{append, 0},
-                                              {upper, 0},
-                                              {trim, 0},
-                                              {left, 0},
-                                              {spaces, 0},
-                                              {append, SCRATCH_SIZE - 1},
-                                              {number, SCRATCH_SIZE - 4}};
+  // clang-format off
+  const std::pair<Builder, size_t> cases[] = {{append, 0}, {upper, 0}, {trim, 0}, {left, 0}, {spaces, 0},
+                                              {append, SCRATCH_SIZE - 1}, {number, SCRATCH_SIZE - 4}};
+  // clang-format on
   for (const auto& [build, offset] : cases) {
     scratch_cursor = string_scratch + offset;
     char* result = build(long_text.c_str(), offset ? -2147483647 : 100000, scratch_cursor);
@@ -121,14 +118,13 @@ TEST_F(Strings, NothingIsWrittenPastTheScratchArea) {
 // only the space byte is trimmed; the letters a to z and the bytes from 0xE0 up are upper-cased; null is the
 // empty text. A kept temporary survives the ones built after it; a variable owns its copy.
 TEST_F(Strings, TextFunctionsKeepTheirContracts) {
+  // clang-format off
   const std::tuple<Builder, const char*, INT32, std::string> built[] = {
-      {number, nullptr, 0, "0"},   {number, nullptr, INT32_MIN, "-2147483648"},
-      {trim, "  a b  ", 0, "a b"}, {trim, "   ", 0, ""},
-      {trim, "\ta ", 0, "\ta"},    {trim, nullptr, 0, ""},
-      {upper, nullptr, 0, ""},     {upper, "az{\x7F\xDF\xE0\xF7\xFF", 0, "AZ{\x7F\xDF\xC0\xD7\xDF"},
-      {left, "KVQ_ID", 4, "KVQ_"}, {left, "ab", 5, "ab"},
-      {left, "ab", 0, ""},         {left, nullptr, 3, ""},
-      {spaces, nullptr, 3, "   "}, {append, "x", 0, "x"}};
+      {number, nullptr, 0, "0"}, {number, nullptr, INT32_MIN, "-2147483648"}, {trim, "  a b  ", 0, "a b"},
+      {trim, "   ", 0, ""}, {trim, "\ta ", 0, "\ta"}, {trim, nullptr, 0, ""}, {upper, nullptr, 0, ""},
+      {upper, "az{\x7F\xDF\xE0\xF7\xFF", 0, "AZ{\x7F\xDF\xC0\xD7\xDF"}, {left, "KVQ_ID", 4, "KVQ_"}, {left, "ab", 5, "ab"},
+      {left, "ab", 0, ""}, {left, nullptr, 3, ""}, {spaces, nullptr, 3, "   "}, {append, "x", 0, "x"}};
+  // clang-format on
   for (const auto& [build, text, count, expected] : built) {
     char* start = scratch_cursor;
     const std::string result = build(text, count, start);
@@ -136,12 +132,12 @@ TEST_F(Strings, TextFunctionsKeepTheirContracts) {
         << (text ? text : "null") << ", " << count;
     scratch_release(start);
   }
+  // clang-format off
   const std::pair<const char*, INT32> numbers[] = {
-      {"  42ab", 42},     {"-42", -42},      {"+7", 7},
-      {"- 5", 0},         {"", 0},           {nullptr, 0},
-      {"\t5", 0},         {"007", 7},        {"1e3", 1},
-      {"0x10", 0},        {"--5", 0},        {"2147483648", INT32_MIN},
-      {"4294967295", -1}, {"4294967296", 0}, {"99999999999", 1215752191}};
+      {"  42ab", 42}, {"-42", -42}, {"+7", 7}, {"- 5", 0}, {"", 0}, {nullptr, 0}, {"\t5", 0}, {"007", 7}, {"1e3", 1},
+      {"0x10", 0}, {"--5", 0}, {"2147483648", INT32_MIN}, {"4294967295", -1}, {"4294967296", 0},
+      {"99999999999", 1215752191}};
+  // clang-format on
   for (const auto& [text, value] : numbers) EXPECT_EQ(text_to_number(text), value) << (text ? text : "null");
   EXPECT_EQ(
       std::tuple(strings_equal(nullptr, ""), strings_equal("FORM1", "form1"), strings_equal("ab", "abc"),
@@ -161,75 +157,72 @@ TEST_F(Strings, TextFunctionsKeepTheirContracts) {
   EXPECT_EQ(name, nullptr);
 }
 
-// A closed file is no longer current, so nothing is written to whatever gets its handle value
-// next; a dynamic number handed back to open_file names its file, which is closed first.
-TEST_F(Files, ClosedFilesAreNeitherCurrentNorReachable) {
-  TempFolder folder;
-  ASSERT_NE(open_file(1, "closed.bin", FILE_MODE_READ_WRITE), 0);
-  close_file(1);
-  HANDLE other = CreateFileA("other.bin", GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-  EXPECT_EQ(write_word(5), 0);
-  CloseHandle(other);
-  EXPECT_EQ(read_file_bytes("other.bin"), Bytes{});
-  const ObjectNumber dynamic = open_file(ANY_NUMBER, "first.bin", FILE_MODE_READ_WRITE);
-  const INT_PTR reopened = open_file(dynamic, "second.bin", FILE_MODE_READ_WRITE);
-  EXPECT_TRUE(reopened && can_open("first.bin", GENERIC_WRITE, 0));
-  EXPECT_EQ(reinterpret_cast<INT_PTR>(read_record(file_registry, dynamic).handle), reopened);
-  close_all_files();
-}
-
-enum FileCall { OPEN, SEEK, READ, WRITE, PAIR };
+enum FileCall { OPEN, CLOSE, SEEK, READ, WRITE, PAIR, SHARES, ANOTHER_FILE };
+// Stands for the number the last open with ANY_NUMBER returned.
+constexpr ObjectNumber LAST_DYNAMIC = -7;
 bool files_open_at_window_step;
 
 // A caller's calls in turn and what each returns. Reading and the exclusive mode need the file, the
 // read-write mode creates it and the create mode empties it; a failed open leaves no current file, and a
-// failed reopen leaves the number's file open. Words are read signed and short at the end, written low byte
-// first, where the last good seek put the position. The teardown closes windows, then every file, dynamic and
-// numbered 0 up to the last slot, then the object heap.
+// failed reopen leaves the number's file open. What a second opener may do while each mode holds a file (1:
+// read, 2: write): write only while it is open for reading alone, so that the changer reads the game's file
+// while the game has it, and nothing else writes it while it saves. Words are read signed and short at the
+// end, written low byte first, where the last good seek put the position; a closed file is no longer current,
+// so nothing reaches whatever gets its handle next. A dynamic number handed back names its file, which is
+// closed first. The teardown closes windows, then every file, dynamic and numbered 0 up to the last slot,
+// then the object heap.
 TEST_F(Files, EachCallReturnsWhatItDid) {
   TempFolder folder;
   write_file_bytes("word.bin", {0x01, 0x80, 0x7F});
-  write_file_bytes("emptied.bin", {1, 2, 3});
+  write_file_bytes("held.bin", {1, 2, 3});
   constexpr INT_PTR OPENED = -99;
   // The call, its number and file name, its mode, position or value, and its result.
+  // clang-format off
   const std::tuple<FileCall, ObjectNumber, const char*, INT_PTR, INT_PTR> calls[] = {
-      {OPEN, 0, "missing.bin", FILE_MODE_READ, 0},
-      {OPEN, 0, "missing.bin", FILE_MODE_EXCLUSIVE, 0},
-      {SEEK, 0, nullptr, 0, -1},
-      {READ, 0, nullptr, 0, 0},
-      {WRITE, 0, nullptr, 5, 0},
-      {OPEN, 0, "word.bin", FILE_MODE_READ_WRITE, OPENED},
-      {READ, 0, nullptr, 0, -32767},
-      {READ, 0, nullptr, 0, 0x7F},
-      {READ, 0, nullptr, 0, 0},
-      {SEEK, 0, nullptr, 1, 1},
-      {SEEK, 0, nullptr, -1, -1},
-      {READ, 0, nullptr, 0, 0x7F80},
-      {SEEK, 0, nullptr, 5, 5},
-      {WRITE, 0, nullptr, 0x12345, 2},
-      {PAIR, 0, nullptr, 1, 4},
-      {OPEN, 0, "missing.bin", FILE_MODE_READ, 0},
-      {WRITE, 0, nullptr, 5, 0},
-      {OPEN, 9, "emptied.bin", FILE_MODE_CREATE, OPENED},
-      {OPEN, ANY_NUMBER, "created.bin", FILE_MODE_READ_WRITE, OPENED}};
-  for (const auto& [call, number, name, argument, result] : calls) {
+      {OPEN, 0, "missing.bin", FILE_MODE_READ, 0}, {OPEN, 0, "missing.bin", FILE_MODE_EXCLUSIVE, 0},
+      {SEEK, 0, nullptr, 0, -1}, {READ, 0, nullptr, 0, 0}, {WRITE, 0, nullptr, 5, 0},
+      {OPEN, 1, "held.bin", FILE_MODE_READ, OPENED}, {SHARES, 0, "held.bin", 0, 3}, {CLOSE, 1, nullptr, 0, 0},
+      {OPEN, 1, "held.bin", FILE_MODE_READ_WRITE, OPENED}, {SHARES, 0, "held.bin", 0, 1}, {CLOSE, 1, nullptr, 0, 0},
+      {OPEN, 1, "held.bin", FILE_MODE_CREATE, OPENED}, {SHARES, 0, "held.bin", 0, 1}, {CLOSE, 1, nullptr, 0, 0},
+      {OPEN, 1, "held.bin", FILE_MODE_EXCLUSIVE, OPENED}, {SHARES, 0, "held.bin", 0, 0}, {CLOSE, 1, nullptr, 0, 0},
+      {ANOTHER_FILE, 0, "other.bin", 0, 0}, {WRITE, 0, nullptr, 5, 0},
+      {OPEN, 0, "word.bin", FILE_MODE_READ_WRITE, OPENED}, {READ, 0, nullptr, 0, -32767},
+      {READ, 0, nullptr, 0, 0x7F}, {READ, 0, nullptr, 0, 0}, {SEEK, 0, nullptr, 1, 1}, {SEEK, 0, nullptr, -1, -1},
+      {READ, 0, nullptr, 0, 0x7F80}, {SEEK, 0, nullptr, 5, 5}, {WRITE, 0, nullptr, 0x12345, 2},
+      {PAIR, 0, nullptr, 1, 4}, {OPEN, 0, "missing.bin", FILE_MODE_READ, 0}, {WRITE, 0, nullptr, 5, 0},
+      {OPEN, 9, "created.bin", FILE_MODE_READ_WRITE, OPENED},
+      {OPEN, ANY_NUMBER, "first.bin", FILE_MODE_READ_WRITE, OPENED},
+      {OPEN, LAST_DYNAMIC, "second.bin", FILE_MODE_READ_WRITE, OPENED}, {SHARES, 0, "first.bin", 0, 3}};
+  // clang-format on
+  ObjectNumber dynamic = 0;
+  HANDLE other = nullptr;
+  for (const auto& [call, given, name, argument, result] : calls) {
+    const ObjectNumber number = given == LAST_DYNAMIC ? dynamic : given;
     const auto value = static_cast<INT32>(argument);
-    const INT_PTR returned = call == OPEN    ? open_file(number, name, value)
-                             : call == SEEK  ? file_seek(value)
-                             : call == READ  ? read_word()
-                             : call == WRITE ? write_word(value)
-                                             : write_word_pair(value, -value);
-    EXPECT_EQ(result == OPENED ? returned != 0 : returned == result, true)
+    constexpr DWORD ANY_SHARING = FILE_SHARE_READ | FILE_SHARE_WRITE;
+    const INT_PTR returned =
+        call == OPEN    ? open_file(number, name, value)
+        : call == CLOSE ? (close_file(number), 0)
+        : call == SEEK  ? file_seek(value)
+        : call == READ  ? read_word()
+        : call == WRITE ? write_word(value)
+        : call == PAIR  ? write_word_pair(value, -value)
+        : call == SHARES
+            ? can_open(name, GENERIC_READ, ANY_SHARING) + 2 * can_open(name, GENERIC_WRITE, ANY_SHARING)
+            : ((other = CreateFileA(name, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr)), 0);
+    if (given == ANY_NUMBER) dynamic = returned;
+    EXPECT_TRUE(result == OPENED ? returned != 0 : returned == result)
         << call << " " << argument << ": " << returned;
   }
-  EXPECT_EQ(std::tuple(read_file_bytes("word.bin"), read_file_bytes("emptied.bin"),
+  CloseHandle(other);
+  EXPECT_EQ(std::tuple(read_file_bytes("word.bin"), read_file_bytes("held.bin"), read_file_bytes("other.bin"),
                        GetFileAttributesA("missing.bin")),
-            std::tuple(Bytes{0x01, 0x80, 0x7F, 0, 0, 0x45, 0x23, 1, 0, 0xFF, 0xFF}, Bytes{},
+            std::tuple(Bytes{0x01, 0x80, 0x7F, 0, 0, 0x45, 0x23, 1, 0, 0xFF, 0xFF}, Bytes{}, Bytes{},
                        INVALID_FILE_ATTRIBUTES));
   set_teardown_windows_step([] { files_open_at_window_step = !can_open("word.bin", GENERIC_READ, 0); });
   runtime_teardown();
   EXPECT_TRUE(files_open_at_window_step);
-  for (const char* name : {"word.bin", "emptied.bin", "created.bin"})
+  for (const char* name : {"word.bin", "created.bin", "second.bin"})
     EXPECT_TRUE(can_open(name, GENERIC_READ | GENERIC_WRITE, 0)) << name << " is still open";
   EXPECT_EQ(object_heap, nullptr);
 }
@@ -262,27 +255,6 @@ TEST_F(Files, ARefusedNumberCreatesAndEmptiesNothing) {
     main_heap = heaps[0];
     object_heap = heaps[1];
     init_files();
-  }
-}
-
-// What a second opener may do with a file while each mode holds it: read it, except in the
-// exclusive mode, and write it only while the file is open for reading alone, so that the changer
-// reads the game's file while the game has it open, and nothing else writes it while it saves.
-TEST_F(Files, EachModeLetsASecondOpenerDoWhatItShares) {
-  TempFolder folder;
-  write_file_bytes("held.bin", {1, 2});
-  constexpr DWORD ANY_SHARING = FILE_SHARE_READ | FILE_SHARE_WRITE;
-  const std::tuple<int, bool, bool> cases[] = {{FILE_MODE_READ, true, true},
-                                               {FILE_MODE_READ_WRITE, true, false},
-                                               {FILE_MODE_CREATE, true, false},
-                                               {FILE_MODE_EXCLUSIVE, false, false}};
-  for (const auto& [mode, reads, writes] : cases) {
-    ASSERT_NE(open_file(1, "held.bin", mode), 0) << mode;
-    EXPECT_EQ(std::tuple(can_open("held.bin", GENERIC_READ, ANY_SHARING),
-                         can_open("held.bin", GENERIC_WRITE, ANY_SHARING)),
-              std::tuple(reads, writes))
-        << "mode " << mode;
-    close_file(1);
   }
 }
 
