@@ -30,9 +30,10 @@ static INT_PTR take_event() {
 INT_PTR wait_window_event() {
   current_event.type = EVENT_TYPE_NONE;
   if (!message_held) {
+    const bool outer = waiting;
     waiting = true;
     GetMessageA(&waiting_message, nullptr, 0, 0);
-    waiting = false;
+    waiting = outer;
     if (event_while_waiting) {
       event_while_waiting = false;
       message_held = !is_wake_up(waiting_message);

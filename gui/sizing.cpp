@@ -203,7 +203,8 @@ static LRESULT lose_capture(HWND window) {
   return UNHANDLED_RESULT;
 }
 
-// Wine sends no WM_CAPTURECHANGED while a window goes away.
+// The mode ends with its window, and lets go of the mouse: Wine sends no WM_CAPTURECHANGED while a window
+// goes away.
 static LRESULT lose_window(HWND window) {
   sizing_state.active = 0;
   if (GetCapture() == window) ReleaseCapture();

@@ -52,16 +52,15 @@ TEST_F(Registry, DynamicNumbersNameOnlyLiveRecordsNewestFirst) {
   NumberedRegistry<FileRecord> registry{};
   registry_init(registry, CONTROL_REGISTRY_SETTINGS);
   std::vector<ObjectNumber> numbers;  // newest first
-  for (int i = 0; i < 4; ++i) {
+  for (int i = 0; i < 5; ++i) {
     FileRecord* record = claim_record(registry, ANY_NUMBER);
     record->handle = in_use(10 + i);
     numbers.insert(numbers.begin(), dynamic_number(record));
   }
-  // A record from the middle goes, then the oldest.
+  // Two records from the middle go, one after the other, then the oldest.
   const ObjectNumber gone = numbers[1];
-  release_record(registry, gone);
-  release_record(registry, numbers[3]);
-  numbers = {numbers[0], numbers[2]};
+  for (const ObjectNumber number : {gone, numbers[2], numbers[4]}) release_record(registry, number);
+  numbers = {numbers[0], numbers[3]};
   claim_record(registry, 3)->handle = in_use(7);
   release_record(registry, 3);
   FileRecord elsewhere{in_use(8)};
