@@ -34,14 +34,14 @@ TEST(Kit, TellsWhatIsMissingCrashedOrStoppedWhateverTheFolder) {
   }
   const std::wstring e = letters[0].substr(0, 1), lost = letters[1].substr(0, 1),
                      held = L"T" + e + L"l" + e + L"chargements\\Quarvelton checks (1)";
-  // The folder, under a fresh temporary folder; the runner's limit for each test (none: run-checks.cmd is
-  // there alone); kit-programs.txt (none when empty); the stand-ins beside it, by what their test does;
-  // the exit code; what it prints, and writes in its report unless another program holds that open (in the
-  // row named so).
+  // The folder, under a fresh temporary folder; the runner's limit for each test (0: run-checks.cmd is there
+  // alone; below 0: run-checks.cmd starts the runner, with no limit); kit-programs.txt (none when empty); the
+  // stand-ins beside it, by what their test does; the exit code; what it prints, and writes in its report
+  // unless another program holds that open (in the row named so).
   // clang-format off
   std::vector<std::tuple<std::wstring, int, std::string, std::vector<std::wstring>, DWORD, Texts>> rows = {
       {L"nothing", 30, "", {}, 1, {"kit-programs.txt: missing or empty; unpack the whole zip"}},
-      {L"one missing", 30, pass + "gone_tests.exe", {L"pass"}, 1, {"passed  Standin.pass", gone}},
+      {L"one missing", -1, pass + "gone_tests.exe", {L"pass"}, 1, {"passed  Standin.pass", gone}},
       {L"crash", 30, "crash_tests.exe", {L"crash"}, 1, {"failed  Standin.crash", "exception 0xC0000005"}},
       {L"flood", 3, "flood_tests.exe", {L"flood"}, 1, {"failed  Standin.flood", "after 3 s", "left out"}},
       {L"report held", 30, pass, {L"pass"}, 1, {"checks-report.txt: ", "such as Documents"}},
@@ -57,8 +57,9 @@ TEST(Kit, TellsWhatIsMissingCrashedOrStoppedWhateverTheFolder) {
     TempFolder temp;
     const fs::path folder = fs::current_path() / name, console = fs::current_path() / "console.txt";
     fs::create_directories(folder);
-    const wchar_t* started = seconds ? L"check_runner.exe" : L"run-checks.cmd";
-    CopyFileW((self.parent_path() / started).c_str(), (folder / started).c_str(), FALSE);
+    for (const wchar_t* file : {L"check_runner.exe", L"run-checks.cmd"})
+      if (seconds || file[0] == L'r')
+        CopyFileW((self.parent_path() / file).c_str(), (folder / file).c_str(), FALSE);
     for (const std::wstring& program : programs)
       CopyFileW(self.c_str(), (folder / (program + L"_tests.exe")).c_str(), FALSE);
     if (!list.empty()) std::ofstream(folder / "kit-programs.txt", std::ios::binary) << list;
@@ -72,9 +73,9 @@ TEST(Kit, TellsWhatIsMissingCrashedOrStoppedWhateverTheFolder) {
     startup.hStdOutput = startup.hStdError =
         CreateFileW(console.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherited, CREATE_ALWAYS, 0, nullptr);
     PROCESS_INFORMATION process{};
-    std::wstring line =
-        seconds ? L"\"" + (folder / started).native() + L"\" --time-limit " + std::to_wstring(seconds)
-                : L"cmd /c run-checks.cmd";
+    std::wstring line = seconds > 0 ? L"\"" + (folder / "check_runner.exe").native() + L"\" --time-limit " +
+                                          std::to_wstring(seconds)
+                                    : L"cmd /c run-checks.cmd";
     CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, CREATE_DEFAULT_ERROR_MODE, nullptr,
                    folder.c_str(), &startup, &process);
     DWORD code = 0;
