@@ -41,7 +41,8 @@ TEST(Kit, TellsWhatIsMissingCrashedOrStoppedWhateverTheFolder) {
   // clang-format off
   std::vector<std::tuple<std::wstring, int, std::string, std::vector<std::wstring>, DWORD, Texts>> rows = {
       {L"nothing", 30, "", {}, 1, {"kit-programs.txt: missing or empty; unpack the whole zip"}},
-      {L"one missing", -1, pass + "gone_tests.exe", {L"pass"}, 1, {"passed  Standin.pass", gone}},
+      {L"one missing", -1, pass + "skip_tests.exe\r\ngone_tests.exe", {L"pass", L"skip"}, 1,
+       {"passed  Standin.pass", "skipped  Standin.skip", gone, "1 passed, 1 failed, 1 skipped"}},
       {L"crash", 30, "crash_tests.exe", {L"crash"}, 1, {"failed  Standin.crash", "exception 0xC0000005"}},
       {L"flood", 3, "flood_tests.exe", {L"flood"}, 1, {"failed  Standin.flood", "after 3 s", "left out"}},
       {L"report held", 30, pass, {L"pass"}, 1, {"checks-report.txt: ", "such as Documents"}},
@@ -88,6 +89,8 @@ TEST(Kit, TellsWhatIsMissingCrashedOrStoppedWhateverTheFolder) {
     output << std::ifstream(console, std::ios::binary).rdbuf();
     report << std::ifstream(folder / "checks-report.txt", std::ios::binary).rdbuf();
     EXPECT_EQ(code, code_wanted) << output.str();
+    EXPECT_EQ(report.str().substr(0, 3), report.str().empty() ? "" : "\xEF\xBB\xBF")
+        << "Notepad reads it as UTF-8";
     for (const std::string& text : said) {
       EXPECT_NE(output.str().find(text), std::string::npos) << text << "\n" << output.str();
       EXPECT_TRUE(holder != INVALID_HANDLE_VALUE || !seconds || report.str().find(text) != std::string::npos)
@@ -100,7 +103,7 @@ TEST(Kit, TellsWhatIsMissingCrashedOrStoppedWhateverTheFolder) {
 }  // namespace
 
 // Copied as <what>_tests.exe, this program stands in for a test program of the kit: it lists one test,
-// Standin.<what>, which passes, crashes, or prints until it is stopped.
+// Standin.<what>, which passes, skips itself, crashes, or prints until it is stopped.
 int main(int argc, char** argv) {
   const std::wstring name = own_path().filename(), what = name.substr(0, name.find(L'_'));
   if (name == L"kit_tests.exe") {
@@ -111,6 +114,7 @@ int main(int argc, char** argv) {
     return std::printf("Standin.\n  %ls\n", what.c_str()) < 0;
   // Raised, not caused: under an emulated CPU, Wine tells a fault as another exception.
   if (what == L"crash") RaiseException(EXCEPTION_ACCESS_VIOLATION, EXCEPTION_NONCONTINUABLE, 0, nullptr);
+  if (what == L"skip") std::puts("[  SKIPPED ] Standin.skip");
   while (what == L"flood" && std::puts("printing") >= 0) {
   }
   return 0;
