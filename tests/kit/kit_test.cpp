@@ -88,11 +88,14 @@ TEST(Kit, TellsWhatIsMissingCrashedOrStoppedWhateverTheFolder) {
     std::stringstream output, report;
     output << std::ifstream(console, std::ios::binary).rdbuf();
     report << std::ifstream(folder / "checks-report.txt", std::ios::binary).rdbuf();
-    EXPECT_EQ(code, code_wanted) << output.str();
+    // Shown with the skipped stand-in's marker broken: ctest would take it for a skip of this test.
+    std::string shown = output.str();
+    for (std::size_t at; (at = shown.find("[  SKIPPED ]")) != std::string::npos;) shown[at + 1] = '_';
+    EXPECT_EQ(code, code_wanted) << shown;
     EXPECT_EQ(report.str().substr(0, 3), report.str().empty() ? "" : "\xEF\xBB\xBF")
         << "Notepad reads it as UTF-8";
     for (const std::string& text : said) {
-      EXPECT_NE(output.str().find(text), std::string::npos) << text << "\n" << output.str();
+      EXPECT_NE(output.str().find(text), std::string::npos) << text << "\n" << shown;
       EXPECT_TRUE(holder != INVALID_HANDLE_VALUE || !seconds || report.str().find(text) != std::string::npos)
           << text;
     }
