@@ -65,9 +65,9 @@ build_and_test() {
   done
   fresh_wine
   for dir in "${builds[@]}"; do
-    ctest --test-dir "$dir" --timeout 120 --output-on-failure >>"$log" 2>&1 && continue
+    ctest --test-dir "$dir" --timeout 300 --output-on-failure >>"$log" 2>&1 && continue
     [ "$(failed_tests "$log" | wc -l)" -le 5 ] || continue
-    ctest --test-dir "$dir" --rerun-failed --timeout 120 --output-on-failure >>"$log.again" 2>&1 || true
+    ctest --test-dir "$dir" --rerun-failed --timeout 300 --output-on-failure >>"$log.again" 2>&1 || true
   done
   first=$(failed_tests "$log")
   again=$(failed_tests "$log.again")
