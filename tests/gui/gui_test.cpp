@@ -75,8 +75,9 @@ TEST_F(WindowsTest, ClassesAndRecordsLiveAsLongAsTheirWindows) {
     const HWND window = as_hwnd(open_window(8, 30, 40, 200, 80, flags, "", nullptr));
     RECT client;
     GetClientRect(window, &client);
-    EXPECT_EQ(std::tuple(GetWindowLongPtrA(window, GWL_STYLE) & (has | has_not), window_box(window)[0],
-                         window_box(window)[1], client.right, client.bottom),
+    const Box box = window_box(window);
+    EXPECT_EQ(std::tuple(GetWindowLongPtrA(window, GWL_STYLE) & (has | has_not), box[0], box[1], client.right,
+                         client.bottom),
               std::tuple(has, 30, 40, 200, 80))
         << flags;
   }
@@ -483,12 +484,11 @@ class Sizing : public GuiTest {
 // sides, and the top-left grip inside both its sides) with its shape, and leaves the window; a key along the
 // chosen edge, or any from a corner, steps the cursor and the sides that follow it. Another window's Escape
 // changes nothing; Escape puts the window back, and the cursor too when the mode began with no edge and the
-// mouse has not moved since. A side
-// stops at the smallest width and height, and the window has the last word; Enter keeps the size. From the
-// border the side follows the mouse. Every way the mode ends lets go of the mouse: the release of a quick
-// click on the border, queued before the mode took the mouse, comes as WM_NCLBUTTONUP; a mode started from
-// the border once the button is up ends at once; the mode also ends when its window loses the mouse or goes
-// away, but not at a WM_CAPTURECHANGED that says so falsely.
+// mouse has not moved since. A side stops at the smallest width and height, and the window has the last
+// word; Enter keeps the size. From the border the side follows the mouse. Every way the mode ends lets go of
+// the mouse: the release of a quick click on the border, queued before the mode took the mouse, comes as
+// WM_NCLBUTTONUP; a mode started from the border once the button is up ends at once; the mode also ends when
+// its window loses the mouse or goes away, but not at a WM_CAPTURECHANGED that says so falsely.
 TEST_F(Sizing, KeysAndTheMouseSizeTheWindowUntilTheModeEnds) {
   HWND sized = open(1, 200), other = open(2, 600);
   EXPECT_EQ(sizing_handler(sized, WM_SYSCOMMAND, SC_SIZE | 9, 0), UNHANDLED_RESULT) << "no edge";
